@@ -1,0 +1,14 @@
+# Native build of the portable code, with AddressSanitizer and UBSan.
+enable_testing()
+include_directories(${CMAKE_SOURCE_DIR})
+add_compile_options(-g -O1 -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=all)
+add_link_options(-fsanitize=address,undefined)
+add_library(portable STATIC ${PORTABLE_SOURCES})
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_executable(portable_tests
+  tests/native/text_lines_test.cpp
+  tests/native/text_format_test.cpp
+  tests/native/command_words_test.cpp)
+target_link_libraries(portable_tests PRIVATE portable GTest::gtest_main)
+add_test(NAME portable_tests COMMAND portable_tests)

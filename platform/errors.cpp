@@ -1,0 +1,64 @@
+#include "platform/errors.h"
+
+#include <cstdlib>
+
+#include "platform/string_ids.h"
+#include "platform/text_format.h"
+
+namespace platform {
+namespace {
+
+UINT InOutMessageId(DWORD code) {
+  switch (code) {
+    case 2: return IDS_FILE_NOT_FOUND;
+    case 3: return IDS_INVALID_FILENAME;
+    case 4: return IDS_TOO_MANY_OPEN_FILES;
+    case 5: return IDS_FILE_ACCESS_DENIED;
+    case 100: return IDS_READ_BEYOND_EOF;
+    case 101: return IDS_DISK_FULL;
+    case 106: return IDS_INVALID_NUMERIC_INPUT;
+    default: return IDS_IO_ERROR;
+  }
+}
+
+[[noreturn]] void Throw(ErrorKind kind, UINT messageId, const std::string& text, long number,
+                        const void* location) {
+  const std::string pattern = LoadResourceText(messageId);
+  switch (kind) {
+    case ErrorKind::Registry: throw ERegistryException(FormatText(pattern, text), location);
+    case ErrorKind::FOpen: throw EFOpenError(FormatText(pattern, text), location);
+    case ErrorKind::FCreate: throw EFCreateError(FormatText(pattern, text), location);
+    case ErrorKind::Write: throw EWriteError(pattern, location);
+    case ErrorKind::StringList: throw EStringListError(FormatText(pattern, number), location);
+    case ErrorKind::InOut:
+      throw EInOutError(FormatText(pattern, number), static_cast<DWORD>(number), location);
+  }
+  std::abort();
+}
+
+// Made during start-up, before the entry point: raising and reporting it
+// needs no memory.
+const EOutOfMemory g_outOfMemory __attribute__((init_priority(102)))(
+    LoadResourceText(IDS_OUT_OF_MEMORY), nullptr);
+
+}  // namespace
+
+std::string LoadResourceText(UINT id) {
+  char buffer[1024];
+  const int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+  return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+__attribute__((noinline)) void RaiseError(ErrorKind kind, UINT messageId, const std::string& text,
+                                          long number) {
+  Throw(kind, messageId, text, number, __builtin_return_address(0));
+}
+
+__attribute__((noinline)) void RaiseInOutError(DWORD code) {
+  Throw(ErrorKind::InOut, InOutMessageId(code), {}, static_cast<long>(code),
+        __builtin_return_address(0));
+}
+
+const EOutOfMemory& OutOfMemoryError() noexcept { return g_outOfMemory; }
+
+}  // namespace platform

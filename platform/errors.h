@@ -1,0 +1,78 @@
+// The system's typed errors. They are raised by RaiseError only and caught
+// only at the top level, where ReportFailure shows them.
+#pragma once
+#include <windows.h>
+
+#include <new>
+#include <string>
+
+namespace platform {
+
+class Exception {
+ public:
+  Exception(const char* kindName, std::string message, const void* location)
+      : kindName_(kindName), message_(std::move(message)), location_(location) {}
+  virtual ~Exception() = default;
+  const char* KindName() const noexcept { return kindName_; }
+  const std::string& Message() const noexcept { return message_; }
+  // The raise site: an address inside the program's module.
+  const void* Location() const noexcept { return location_; }
+
+ private:
+  const char* kindName_;
+  std::string message_;
+  const void* location_;
+};
+
+#define PLATFORM_ERROR_KIND(Name)                                             \
+  class Name : public Exception {                                             \
+   public:                                                                    \
+    Name(std::string message, const void* location)                           \
+        : Exception(#Name, std::move(message), location) {}                   \
+  }
+PLATFORM_ERROR_KIND(EOutOfMemory);
+PLATFORM_ERROR_KIND(ERegistryException);
+PLATFORM_ERROR_KIND(EFOpenError);
+PLATFORM_ERROR_KIND(EFCreateError);
+PLATFORM_ERROR_KIND(EWriteError);
+PLATFORM_ERROR_KIND(EStringListError);
+#undef PLATFORM_ERROR_KIND
+
+class EInOutError : public Exception {
+ public:
+  EInOutError(std::string message, DWORD code, const void* location)
+      : Exception("EInOutError", std::move(message), location), code_(code) {}
+  DWORD Code() const noexcept { return code_; }
+
+ private:
+  DWORD code_;
+};
+
+// What operator new throws when memory runs out: a std::bad_alloc that knows
+// where the allocation was asked for.
+class OutOfMemoryRaise : public std::bad_alloc {
+ public:
+  explicit OutOfMemoryRaise(const void* location) noexcept : location_(location) {}
+  const void* Location() const noexcept { return location_; }
+
+ private:
+  const void* location_;
+};
+
+enum class ErrorKind { Registry, FOpen, FCreate, Write, StringList, InOut };
+
+// Raises the error of that kind. Its message is string-table entry messageId
+// with text (or number) in place of the placeholder; for InOut the message is
+// chosen by the operating-system code given as number. The code location is
+// this call's return address: the raise site.
+[[noreturn]] void RaiseError(ErrorKind kind, UINT messageId, const std::string& text = {},
+                             long number = 0);
+[[noreturn]] void RaiseInOutError(DWORD code);
+
+// The one out-of-memory error, made with its message before the entry point.
+const EOutOfMemory& OutOfMemoryError() noexcept;
+
+// String-table entry id of the program's module (empty when absent).
+std::string LoadResourceText(UINT id);
+
+}  // namespace platform

@@ -1,0 +1,106 @@
+#include "platform/failure_report.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+
+#include "platform/failure_text.h"
+#include "platform/string_ids.h"
+
+namespace platform {
+namespace {
+
+constexpr int kRuntimeErrorNumber = 217;
+
+// Offset of location from the start of the module that holds it, and that
+// module's path.
+std::uint32_t ModuleOffset(const void* location, char* modulePath, DWORD pathSize) {
+  HMODULE module = nullptr;
+  if (!location || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                       static_cast<LPCSTR>(location), &module)) {
+    module = GetModuleHandleA(nullptr);
+  }
+  if (modulePath) {
+    const DWORD length = GetModuleFileNameA(module, modulePath, pathSize);
+    modulePath[length < pathSize ? length : 0] = '\0';
+  }
+  if (!location) return 0;
+  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(location) -
+                                    reinterpret_cast<std::uintptr_t>(module));
+}
+
+std::size_t FailureTextInto(char* out, std::size_t capacity, const Exception& error,
+                            const void* location) {
+  char pattern[256];
+  char modulePath[MAX_PATH + 1];
+  if (LoadStringA(GetModuleHandleA(nullptr), IDS_FAILURE_TEMPLATE, pattern, sizeof pattern) <= 0)
+    pattern[0] = '\0';
+  const std::uint32_t offset = ModuleOffset(location, modulePath, sizeof modulePath);
+  return FormatFailureText(out, capacity, pattern, error.KindName(), modulePath, offset,
+                           error.Message().c_str());
+}
+
+[[noreturn]] void ReportRuntimeError(const void* location) noexcept {
+  char text[1024];
+  FormatRuntimeErrorText(text, sizeof text, kRuntimeErrorNumber,
+                         ModuleOffset(location, nullptr, 0));
+  MessageBoxA(nullptr, text, "Error", MB_OK);
+  ExitProcess(kRuntimeErrorNumber);
+}
+
+// A failure with no handler in place: during start-up, in shutdown, or one
+// that escaped a destructor.
+[[noreturn]] void OnTerminate() noexcept {
+  const void* location = nullptr;
+  if (std::exception_ptr current = std::current_exception()) {
+    try {
+      std::rethrow_exception(current);
+    } catch (const Exception& error) {
+      location = error.Location();
+    } catch (const OutOfMemoryRaise& error) {
+      location = error.Location();
+    } catch (...) {
+    }
+  }
+  ReportRuntimeError(location);
+}
+
+struct TerminateHandlerInstaller {
+  TerminateHandlerInstaller() { std::set_terminate(&OnTerminate); }
+} g_terminateHandler __attribute__((init_priority(101)));
+
+}  // namespace
+
+std::string FailureText(const Exception& error, const void* location) {
+  char text[1024];
+  const std::size_t length = FailureTextInto(text, sizeof text, error, location);
+  return std::string(text, length);
+}
+
+void ReportFailure(const Exception& error, const void* location) noexcept {
+  char text[1024];
+  char caption[64];
+  FailureTextInto(text, sizeof text, error, location);
+  if (LoadStringA(GetModuleHandleA(nullptr), IDS_FAILURE_CAPTION, caption, sizeof caption) <= 0)
+    caption[0] = '\0';
+  MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+int RunProgram(void (*entry)()) noexcept {
+  try {
+    entry();
+    return 0;
+  } catch (const Exception& error) {
+    ReportFailure(error, error.Location());
+  } catch (const OutOfMemoryRaise& error) {
+    ReportFailure(OutOfMemoryError(), error.Location());
+  } catch (const std::bad_alloc&) {
+    ReportFailure(OutOfMemoryError(), nullptr);
+  } catch (...) {
+    ReportRuntimeError(nullptr);
+  }
+  return 1;
+}
+
+}  // namespace platform

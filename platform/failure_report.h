@@ -1,0 +1,22 @@
+// The top level of the program: one failure box and exit code 1 for a failure
+// that reaches it; the runtime-error box and 217 outside it.
+#pragma once
+#include <string>
+
+#include "platform/errors.h"
+
+namespace platform {
+
+// The text of the failure box for error raised at location.
+std::string FailureText(const Exception& error, const void* location);
+
+// Shows the failure box (caption "Application Error", MB_OK | MB_ICONERROR |
+// MB_TASKMODAL, no owner). Builds its text in fixed buffers, so that a lack of
+// memory can itself be reported. Returns when the user has closed the box.
+void ReportFailure(const Exception& error, const void* location) noexcept;
+
+// Runs entry with failure reporting in place; returns the exit code: 0 when
+// entry returns, 1 after a reported failure.
+int RunProgram(void (*entry)()) noexcept;
+
+}  // namespace platform

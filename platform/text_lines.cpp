@@ -1,0 +1,48 @@
+#include "platform/text_lines.h"
+
+#include <cstring>
+
+namespace platform {
+
+std::vector<std::string> SplitLines(const char* text, std::size_t size, std::size_t* consumed) {
+  std::vector<std::string> lines;
+  const char* end = text ? static_cast<const char*>(std::memchr(text, '\0', size)) : nullptr;
+  const std::size_t length = text ? (end ? static_cast<std::size_t>(end - text) : size) : 0;
+  if (consumed) *consumed = length;
+  std::size_t cursor = 0;
+  while (cursor < length) {
+    const std::size_t start = cursor;
+    while (cursor < length && text[cursor] != '\r' && text[cursor] != '\n') ++cursor;
+    lines.emplace_back(text + start, cursor - start);
+    if (cursor < length && text[cursor] == '\r') ++cursor;
+    if (cursor < length && text[cursor] == '\n') ++cursor;
+  }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::size_t total = 0;
+  for (const std::string& line : lines) total += line.size() + 2;
+  std::string text;
+  text.reserve(total);
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+int CaselessCompareAscii(const std::string& a, const std::string& b) {
+  const std::size_t shorter = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < shorter; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+// How a text becomes lines and lines become a text.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Splits at CR LF, a lone CR or a lone LF; a final line break adds no empty
+// line, and the first NUL ends the text. When consumed is given, it receives
+// the number of bytes before that NUL (the whole size when there is none).
+std::vector<std::string> SplitLines(const char* text, std::size_t size, std::size_t* consumed = nullptr);
+
+// Every line followed by CR LF, built in one piece.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Byte-wise comparison folding only a-z to A-Z; the shorter text is less when
+// all compared bytes are equal. Returns <0, 0 or >0.
+int CaselessCompareAscii(const std::string& a, const std::string& b);
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+// Path helpers shared by the removal and editing phases.
+#pragma once
+#include <string>
+
+namespace setup {
+
+// The path unchanged when empty or ending in a backslash, else path + "\".
+std::string AddTrailingBackslash(const std::string& path);
+
+// True when the path names a file (not a folder) whose last-write time, in
+// local time, is a valid DOS date and time.
+bool FileIsPresent(const std::string& path);
+
+}  // namespace setup

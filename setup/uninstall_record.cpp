@@ -1,0 +1,50 @@
+#include "setup/uninstall_record.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/unique_handle.h"
+
+namespace setup {
+namespace {
+
+const char kUninstallParent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+bool CreateKey(HKEY base, const std::string& name, platform::UniqueRegKey& key) {
+  return RegCreateKeyExA(base, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                         KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::string ReadUninstallValue(const std::string& keyName, const std::string& valueName) {
+  platform::UniqueRegKey parent;
+  platform::UniqueRegKey record;
+  if (!CreateKey(HKEY_LOCAL_MACHINE, kUninstallParent, parent)) return {};
+  if (!CreateKey(parent.Get(), keyName, record)) return {};
+  DWORD size = 0;
+  if (RegQueryValueExA(record.Get(), valueName.c_str(), nullptr, nullptr, nullptr, &size) !=
+          ERROR_SUCCESS ||
+      size == 0)
+    return {};
+  std::vector<char> data(size);
+  if (RegQueryValueExA(record.Get(), valueName.c_str(), nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+    return {};  // the value grew or went away between the two queries
+  const std::size_t length = size < data.size() ? size : data.size();
+  const void* nul = std::memchr(data.data(), '\0', length);
+  return std::string(data.data(), nul ? static_cast<const char*>(nul) - data.data() : length);
+}
+
+void DeleteUninstallRecord(const std::string& keyName) {
+  platform::UniqueRegKey parent;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallParent, 0, KEY_ALL_ACCESS, parent.Receive()) !=
+      ERROR_SUCCESS)
+    return;
+  RegDeleteKeyA(parent.Get(), keyName.c_str());
+  RegFlushKey(parent.Get());
+}
+
+}  // namespace setup

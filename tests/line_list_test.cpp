@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "platform/errors.h"
+#include "platform/line_list.h"
+#include "setup/path_helpers.h"
+#include "tests/support/scratch.h"
+
+using platform::LineList;
+using namespace testing_support;
+
+namespace {
+
+LineList Of(std::initializer_list<const char*> lines) {
+  LineList list;
+  for (const char* line : lines) list.AppendLine(line);
+  return list;
+}
+
+std::vector<std::string> Lines(const LineList& list) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.LineCount(); ++i) lines.push_back(list.LineAt(i));
+  return lines;
+}
+
+}  // namespace
+
+TEST(LineList, IndexesOutsideTheListFailNamingTheIndexAndChangeNothing) {
+  LineList list = Of({"a", "b"});
+  for (int index : {-1, 2}) {
+    try {
+      list.RemoveLine(index);
+      ADD_FAILURE() << "no error for " << index;
+    } catch (const platform::EStringListError& error) {
+      EXPECT_EQ(error.Message(), "List index out of bounds (" + std::to_string(index) + ")");
+    }
+    EXPECT_THROW(list.LineAt(index), platform::EStringListError);
+    EXPECT_THROW(list.ReplaceLine(index, "x"), platform::EStringListError);
+  }
+  EXPECT_EQ(Lines(list), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(LineList, FindsTheFirstLineEqualWithoutRegardToCase) {
+  EXPECT_EQ(Of({"x", "abc", "Abc"}).FindLine("ABC"), 1);
+  EXPECT_EQ(Of({}).FindLine("ABC"), -1);
+  EXPECT_EQ(Of({"a", "", ""}).FindLine(""), 1);
+  EXPECT_EQ(Of({"\xe4rger"}).FindLine("\xc4RGER"), 0);  // the locale folds letters beyond A to Z
+}
+
+TEST(LineList, SortsParentsBeforeTheirSubfoldersAndAppendsAfterSorting) {
+  LineList list = Of({"C:\\B", "C:\\A\\B", "c:\\a"});
+  list.SortLines();
+  EXPECT_EQ(Lines(list), (std::vector<std::string>{"c:\\a", "C:\\A\\B", "C:\\B"}));
+  list.AppendLine("A");
+  EXPECT_EQ(list.LineAt(3), "A");
+}
+
+TEST(LineList, ReplacesRemovesAndAppendsOtherLists) {
+  LineList list = Of({"a", "b", "c"});
+  list.ReplaceLine(1, "B");
+  list.RemoveLine(0);
+  list.AppendLines(Of({"d", "d"}));
+  EXPECT_EQ(Lines(list), (std::vector<std::string>{"B", "c", "d", "d"}));
+  list.RemoveAll();
+  EXPECT_EQ(list.LineCount(), 0);
+}
+
+TEST(LineFile, LoadedLfTextIsStoredBackWithCrLfAfterEveryLine) {
+  ScratchFolder folder;
+  const std::string path = folder.File("a.cnt");
+  WriteBytes(path, "a\nb");
+  LineList list;
+  list.LoadLines(path);
+  list.StoreLines(path);
+  EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n");
+  WriteBytes(path, "");
+  list.LoadLines(path);
+  EXPECT_EQ(list.LineCount(), 0);
+  list.StoreLines(path);
+  EXPECT_EQ(ReadBytes(path), "");
+}
+
+TEST(LineFile, BytesAfterANulSurviveALoadAndStore) {
+  ScratchFolder folder;
+  const std::string path = folder.File("a.cnt");
+  const std::string tail("\0tail=x\r\n", 9);
+  WriteBytes(path, "keep\r\ndrop\r\n" + tail);
+  LineList list;
+  list.LoadLines(path);
+  EXPECT_EQ(Lines(list), (std::vector<std::string>{"keep", "drop"}));
+  list.RemoveLine(1);
+  list.StoreLines(path);
+  EXPECT_EQ(ReadBytes(path), "keep\r\n" + tail);
+}
+
+TEST(LineFile, AMissingFileCannotBeOpenedAndTheListStays) {
+  ScratchFolder folder;
+  LineList list = Of({"x"});
+  const std::string path = folder.File("missing.cnt");
+  try {
+    list.LoadLines(path);
+    ADD_FAILURE();
+  } catch (const platform::EFOpenError& error) {
+    EXPECT_EQ(error.Message(), "Cannot open file " + path);
+  }
+  EXPECT_EQ(list.LineCount(), 1);
+}
+
+TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {
+  ScratchFolder folder;
+  const std::string readOnly = folder.File("ro.inc");
+  WriteBytes(readOnly, "old");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::string noFolder = folder.File("none\\x.inc");
+  for (const std::string& path : {readOnly, noFolder}) {
+    try {
+      Of({"new"}).StoreLines(path);
+      ADD_FAILURE() << path;
+    } catch (const platform::EFCreateError& error) {
+      EXPECT_EQ(error.Message(), "Cannot create file " + path);
+    }
+  }
+  EXPECT_EQ(ReadBytes(readOnly), "old");
+  // No temporary file is left beside the target.
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(folder.File("qnl*").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST(PathHelpers, AddTrailingBackslashLooksOnlyAtTheLastCharacter) {
+  EXPECT_EQ(setup::AddTrailingBackslash(""), "");
+  EXPECT_EQ(setup::AddTrailingBackslash("C:\\D5"), "C:\\D5\\");
+  EXPECT_EQ(setup::AddTrailingBackslash("C:\\D5\\\\"), "C:\\D5\\\\");
+}
+
+TEST(PathHelpers, FileIsPresentOnlyForFiles) {
+  ScratchFolder folder;
+  WriteBytes(folder.File("f.inc"), "x");
+  EXPECT_TRUE(setup::FileIsPresent(folder.File("f.inc")));
+  EXPECT_FALSE(setup::FileIsPresent(folder.Path()));
+  EXPECT_FALSE(setup::FileIsPresent(folder.File("none.inc")));
+}

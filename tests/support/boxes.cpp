@@ -1,0 +1,117 @@
+#include "tests/support/boxes.h"
+
+#include "platform/unique_handle.h"
+
+namespace testing_support {
+namespace {
+
+struct Search {
+  DWORD processId;
+  HWND found;
+};
+
+// A message box is a dialog-class window with the static text id 0xFFFF.
+BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
+  Search* search = reinterpret_cast<Search*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[32] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (owner == search->processId && std::string(className) == "#32770" && IsWindowVisible(window) &&
+      GetDlgItem(window, 0xFFFF)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindBox(DWORD processId) {
+  Search search{processId, nullptr};
+  EnumWindows(&FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+SeenBox Read(HWND box) {
+  SeenBox seen;
+  char text[4096] = {};
+  GetWindowTextA(box, text, sizeof text);
+  seen.caption = text;
+  text[0] = '\0';
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  seen.text = text;
+  for (int id = IDOK; id <= IDCONTINUE; ++id)
+    if (GetDlgItem(box, id)) seen.buttons.push_back(id);
+  return seen;
+}
+
+void Press(HWND box, int button) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
+
+// Waits until the box has gone, so that the same box is not read twice.
+void WaitGone(HWND box) {
+  for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
+}
+
+}  // namespace
+
+std::vector<SeenBox> RunAndAnswer(const std::string& commandLine,
+                                  const std::map<std::string, int>& answers, DWORD* exitCode,
+                                  DWORD timeoutMs) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string line = commandLine;
+  std::vector<SeenBox> boxes;
+  *exitCode = 0xFFFFFFFF;
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return boxes;
+  platform::UniqueKernelObject process(info.hProcess);
+  platform::UniqueKernelObject thread(info.hThread);
+  const DWORD start = GetTickCount();
+  while (WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+    if (GetTickCount() - start > timeoutMs) {
+      TerminateProcess(process.Get(), 0xDEAD);
+      break;
+    }
+    if (HWND box = FindBox(info.dwProcessId)) {
+      boxes.push_back(Read(box));
+      auto answer = answers.find(boxes.back().caption);
+      Press(box, answer == answers.end() ? IDOK : answer->second);
+      WaitGone(box);
+    }
+  }
+  GetExitCodeProcess(process.Get(), exitCode);
+  return boxes;
+}
+
+BoxAnswerer::BoxAnswerer(std::string caption, int button)
+    : caption_(std::move(caption)), button_(button) {
+  thread_ = CreateThread(nullptr, 0, &BoxAnswerer::Watch, this, 0, nullptr);
+}
+
+BoxAnswerer::~BoxAnswerer() { Seen(); }
+
+SeenBox BoxAnswerer::Seen() {
+  if (thread_) {
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  return seen_;
+}
+
+DWORD WINAPI BoxAnswerer::Watch(void* param) {
+  BoxAnswerer* self = static_cast<BoxAnswerer*>(param);
+  for (int i = 0; i < 1000; ++i) {
+    HWND box = FindWindowA("#32770", self->caption_.c_str());
+    if (box && GetDlgItem(box, 0xFFFF)) {
+      self->seen_ = Read(box);
+      Press(box, self->button_);
+      WaitGone(box);
+      return 0;
+    }
+    Sleep(10);
+  }
+  return 0;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,43 @@
+// Finding and answering the message boxes of this or another process.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct SeenBox {
+  std::string caption;
+  std::string text;        // the static control 0xFFFF
+  std::vector<int> buttons;  // ids of the push buttons it offers
+};
+
+// Starts commandLine, answers each message box it shows with the button
+// mapped to the box's caption (IDOK when the caption is not mapped), and
+// waits for the process to end. Returns the boxes in the order shown.
+std::vector<SeenBox> RunAndAnswer(const std::string& commandLine,
+                                  const std::map<std::string, int>& answers, DWORD* exitCode,
+                                  DWORD timeoutMs = 60000);
+
+// Answers the next box with that caption shown by this process, from a thread
+// of its own, while the test calls the code that shows it.
+class BoxAnswerer {
+ public:
+  BoxAnswerer(std::string caption, int button);
+  ~BoxAnswerer();
+  BoxAnswerer(const BoxAnswerer&) = delete;
+  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+  // Waits for the thread; the box as it was seen (empty caption if none came).
+  SeenBox Seen();
+
+ private:
+  static DWORD WINAPI Watch(void* self);
+  std::string caption_;
+  int button_;
+  SeenBox seen_;
+  HANDLE thread_ = nullptr;
+};
+
+}  // namespace testing_support

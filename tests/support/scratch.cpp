@@ -1,0 +1,93 @@
+// Scratch helpers may use Vista registry calls; the product itself does not.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
+#include "tests/support/scratch.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+namespace {
+
+std::string UniqueSuffix() {
+  static std::atomic<unsigned> counter{0};
+  return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+}
+
+void RemoveFolderTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolderTree(child);
+      else DeleteFileA(child.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder() {
+  char temp[MAX_PATH + 1];
+  GetTempPathA(sizeof temp, temp);
+  path_ = std::string(temp) + "qnltest-" + UniqueSuffix();
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveFolderTree(path_); }
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing>";
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string UninstallKeyPath(const std::string& name) {
+  return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
+}
+
+void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()), RegDeleteKeyA(root, path.c_str()); }
+
+ScratchRecord::ScratchRecord() : name_("QnlTestRecord-" + UniqueSuffix()) {}
+ScratchRecord::~ScratchRecord() { DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_)); }
+
+void ScratchRecord::SetValue(const std::string& value, DWORD type, const std::string& data) const {
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                  nullptr, &key, nullptr);
+  RegSetValueExA(key, value.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                 static_cast<DWORD>(data.size()));
+  RegCloseKey(key);
+}
+
+bool ScratchRecord::Exists() const {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::string ProgramPath(const std::string& exeName) {
+  char self[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string path(self, length);
+  return path.substr(0, path.find_last_of('\\') + 1) + exeName;
+}
+
+}  // namespace testing_support

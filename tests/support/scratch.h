@@ -1,0 +1,49 @@
+// Scratch folders, files and registry keys that a test creates and removes.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+// A fresh folder below %TEMP%, removed with everything in it at the end.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes);
+// The file's bytes, or "<missing>" when it cannot be read.
+std::string ReadBytes(const std::string& path);
+bool Exists(const std::string& path);
+
+// A fresh uninstall record name; the record is removed at the end.
+class ScratchRecord {
+ public:
+  ScratchRecord();
+  ~ScratchRecord();
+  ScratchRecord(const ScratchRecord&) = delete;
+  ScratchRecord& operator=(const ScratchRecord&) = delete;
+  const std::string& Name() const { return name_; }
+  void SetValue(const std::string& value, DWORD type, const std::string& data) const;
+  bool Exists() const;
+
+ private:
+  std::string name_;
+};
+
+std::string UninstallKeyPath(const std::string& name);
+void DeleteTree(HKEY root, const std::string& path);
+
+// A program built beside the test programs.
+std::string ProgramPath(const std::string& exeName);
+
+}  // namespace testing_support

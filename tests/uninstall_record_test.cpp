@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "setup/uninstall_record.h"
+#include "tests/support/scratch.h"
+
+using namespace testing_support;
+using setup::ReadUninstallValue;
+
+TEST(UninstallRecord, ReadsTextUpToTheFirstNulWhateverTheType) {
+  ScratchRecord record;
+  record.SetValue("WITHNUL", REG_SZ, std::string("abc\0", 4));
+  record.SetValue("NONUL", REG_SZ, "abc");
+  record.SetValue("MULTI", REG_MULTI_SZ, std::string("one\0two\0\0", 9));
+  record.SetValue("NUMBER", REG_DWORD, std::string("AB\0\0", 4));
+  record.SetValue("EMPTY", REG_SZ, "");
+  EXPECT_EQ(ReadUninstallValue(record.Name(), "withnul"), "abc");
+  EXPECT_EQ(ReadUninstallValue(record.Name(), "NONUL"), "abc");
+  EXPECT_EQ(ReadUninstallValue(record.Name(), "MULTI"), "one");
+  EXPECT_EQ(ReadUninstallValue(record.Name(), "NUMBER"), "AB");
+  EXPECT_EQ(ReadUninstallValue(record.Name(), "EMPTY"), "");
+  EXPECT_EQ(ReadUninstallValue(record.Name(), "ABSENT"), "");
+}
+
+TEST(UninstallRecord, ReadingAMissingRecordLeavesAnEmptyRecordKey) {
+  ScratchRecord record;
+  EXPECT_FALSE(record.Exists());
+  EXPECT_EQ(ReadUninstallValue(record.Name(), "FILES"), "");
+  EXPECT_TRUE(record.Exists());
+}
+
+TEST(UninstallRecord, DeletingRemovesTheRecordWithItsValuesAndOnlyTheLastLevel) {
+  ScratchRecord record;
+  record.SetValue("FILES", REG_SZ, "C:\\a.dll");
+  setup::DeleteUninstallRecord(record.Name());
+  EXPECT_FALSE(record.Exists());
+  setup::DeleteUninstallRecord(record.Name());  // already gone: nothing happens
+
+  const std::string nested = record.Name() + "\\Inner";
+  EXPECT_EQ(ReadUninstallValue(nested, "FILES"), "");
+  setup::DeleteUninstallRecord(nested);
+  EXPECT_TRUE(record.Exists());
+}

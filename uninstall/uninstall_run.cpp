@@ -1,0 +1,61 @@
+#include "uninstall/uninstall_run.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "platform/text_format.h"
+#include "setup/uninstall_record.h"
+#include "uninstall/command_words.h"
+
+namespace uninstall {
+namespace {
+
+std::string g_keyName;
+
+const char kCaption[] = "Uninstall";
+
+std::string ProgramPath() {
+  // A path that does not fit is never used shortened: the buffer grows.
+  for (DWORD size = MAX_PATH + 1;; size *= 2) {
+    std::vector<char> buffer(size);
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+    if (length < size) return std::string(buffer.data(), length);
+  }
+}
+
+}  // namespace
+
+std::string CommandArgument(int index) {
+  if (index == 0) return ProgramPath();
+  return WordOfCommandLine(GetCommandLineA(), index);
+}
+
+const std::string& UninstallKeyName() { return g_keyName; }
+
+bool ConfirmUninstall() {
+  const std::string text =
+      platform::FormatText("Are you sure you want to completely remove the %s?", g_keyName);
+  return MessageBoxA(nullptr, text.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void RunUninstall() {
+  if (!ConfirmUninstall()) return;
+  setup::DeleteUninstallRecord(g_keyName);
+}
+
+void UninstallEntry() {
+  InitCommonControls();
+  g_keyName = CommandArgument(1);
+  if (g_keyName.empty()) {
+    MessageBoxA(nullptr,
+                "Do not call this program directly.\r\nUse Add/Remove Programs to remove this "
+                "application.",
+                kCaption, MB_OK | MB_ICONERROR);
+    return;
+  }
+  RunUninstall();
+}
+
+}  // namespace uninstall

@@ -1,0 +1,23 @@
+// The entry point's work and the fixed order of the uninstall.
+#pragma once
+#include <string>
+
+namespace uninstall {
+
+// Index 0: the running program's full path; n >= 1: the n-th word after the
+// program's own word on the command line, or empty text.
+std::string CommandArgument(int index);
+
+// The uninstall key name of this run, set once at start.
+const std::string& UninstallKeyName();
+
+// Asks "Are you sure you want to completely remove the <key name>?"; true for Yes.
+bool ConfirmUninstall();
+
+// Runs the whole uninstall after confirmation; catches nothing.
+void RunUninstall();
+
+// The program's entry: refusal without argument, else RunUninstall.
+void UninstallEntry();
+
+}  // namespace uninstall
