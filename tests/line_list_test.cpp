@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/line_list.h"
 #include "setup/path_helpers.h"
+#include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
 
 using platform::LineList;
@@ -139,4 +140,39 @@ TEST(PathHelpers, FileIsPresentOnlyForFiles) {
   EXPECT_TRUE(setup::FileIsPresent(folder.File("f.inc")));
   EXPECT_FALSE(setup::FileIsPresent(folder.Path()));
   EXPECT_FALSE(setup::FileIsPresent(folder.File("none.inc")));
+}
+
+namespace {
+
+decltype(&WriteFile) g_realWriteFile = nullptr;
+
+BOOL WINAPI WriteFileThatStopsHalfWay(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+  DWORD half = 0;
+  const BOOL ok = g_realWriteFile(file, data, size / 2, &half, nullptr);
+  if (written) *written = half;
+  SetLastError(ERROR_DISK_FULL);
+  return ok && FALSE;
+}
+
+}  // namespace
+
+TEST(LineFile, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile) {
+  ScratchFolder folder;
+  const std::string path = folder.File("help.cnt");
+  WriteBytes(path, "old one\r\nold two\r\n");
+  testing_support::ImportSwap swap("kernel32.dll", "WriteFile",
+                                   reinterpret_cast<const void*>(&WriteFileThatStopsHalfWay));
+  ASSERT_TRUE(swap.Swapped());
+  g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(swap.Original());
+  try {
+    Of({"new content that is long enough"}).StoreLines(path);
+    ADD_FAILURE();
+  } catch (const platform::EWriteError& error) {
+    EXPECT_EQ(error.Message(), "Stream write error");
+  }
+  EXPECT_EQ(ReadBytes(path), "old one\r\nold two\r\n");
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(folder.File("qnl*").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "setup/uninstall_record.h"
+#include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
 
 using namespace testing_support;
@@ -39,4 +40,28 @@ TEST(UninstallRecord, DeletingRemovesTheRecordWithItsValuesAndOnlyTheLastLevel) 
   EXPECT_EQ(ReadUninstallValue(nested, "FILES"), "");
   setup::DeleteUninstallRecord(nested);
   EXPECT_TRUE(record.Exists());
+}
+
+namespace {
+
+decltype(&RegQueryValueExA) g_realQuery = nullptr;
+
+LONG WINAPI QueryThatSeesTheValueGrow(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+  if (!data) {
+    return g_realQuery(key, name, reserved, type, data, size);
+  }
+  *size += 10;
+  return ERROR_MORE_DATA;
+}
+
+}  // namespace
+
+TEST(UninstallRecord, AValueThatChangesBetweenTheTwoQueriesReadsAsEmptyText) {
+  ScratchRecord record;
+  record.SetValue("FILES", REG_SZ, "C:\\a.dll");
+  testing_support::ImportSwap swap("advapi32.dll", "RegQueryValueExA",
+                                   reinterpret_cast<const void*>(&QueryThatSeesTheValueGrow));
+  ASSERT_TRUE(swap.Swapped());
+  g_realQuery = reinterpret_cast<decltype(&RegQueryValueExA)>(swap.Original());
+  EXPECT_EQ(ReadUninstallValue(record.Name(), "FILES"), "");
 }
