@@ -1,0 +1,158 @@
+#include "platform/registry_session.h"
+
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/string_ids.h"
+
+namespace platform {
+namespace {
+
+bool QueryInfo(HKEY key, KeyInfo& info) {
+  info = KeyInfo{};
+  KeyInfo filled;
+  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &filled.SubkeyCount, &filled.MaxSubkeyNameLength,
+                       nullptr, &filled.ValueCount, &filled.MaxValueNameLength, &filled.MaxDataLength,
+                       nullptr, &filled.LastWriteTime) != ERROR_SUCCESS)
+    return false;
+  info = filled;
+  return true;
+}
+
+// Removes every subkey of key, each with its own subkeys first.
+void RemoveSubkeys(HKEY key) {
+  KeyInfo info;
+  if (!QueryInfo(key, info)) return;
+  std::vector<std::string> names;
+  std::vector<char> buffer(info.MaxSubkeyNameLength + 1);
+  for (DWORD i = 0; i < info.SubkeyCount; ++i) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (RegEnumKeyExA(key, i, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+      names.emplace_back(buffer.data(), length);
+  }
+  for (const std::string& name : names) {
+    UniqueRegKey child;
+    if (RegOpenKeyExA(key, name.c_str(), 0, KEY_ALL_ACCESS, child.Receive()) == ERROR_SUCCESS)
+      RemoveSubkeys(child.Get());
+    child.Reset();
+    RegDeleteKeyA(key, name.c_str());
+  }
+}
+
+}  // namespace
+
+HKEY RegistrySession::Resolve(const std::string& path, std::string& rest) const {
+  if (!path.empty() && path[0] == '\\') {
+    rest = path.substr(1);
+    return root_;
+  }
+  rest = path;
+  return current_.IsValid() ? current_.Get() : root_;
+}
+
+void RegistrySession::SetRoot(HKEY root) {
+  if (root == root_) return;
+  root_ = root;
+  CloseCurrent();
+}
+
+bool RegistrySession::OpenPath(const std::string& path) {
+  std::string rest;
+  HKEY base = Resolve(path, rest);
+  UniqueRegKey opened;
+  if (RegOpenKeyExA(base, rest.c_str(), 0, KEY_ALL_ACCESS, opened.Receive()) != ERROR_SUCCESS) return false;
+  const bool relativeToOpen = (path.empty() || path[0] != '\\') && current_.IsValid();
+  std::string newPath = relativeToOpen ? currentPath_ + "\\" + rest : rest;
+  CloseCurrent();
+  current_ = std::move(opened);
+  currentPath_ = std::move(newPath);
+  return true;
+}
+
+void RegistrySession::CloseCurrent() noexcept {
+  current_.Reset();
+  currentPath_.clear();
+}
+
+std::string RegistrySession::ReadText(const std::string& name) const {
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
+    return {};
+  std::vector<char> data(size);
+  if (RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                       &size) != ERROR_SUCCESS)
+    RaiseError(ErrorKind::Registry, IDS_FAILED_TO_GET_DATA, name);
+  if (type != REG_SZ && type != REG_EXPAND_SZ) RaiseError(ErrorKind::Registry, IDS_INVALID_DATA_TYPE, name);
+  const std::size_t length = size < data.size() ? size : data.size();
+  std::string text(data.data(), length);
+  return text.substr(0, text.find('\0'));
+}
+
+int RegistrySession::ReadNumber(const std::string& name) const {
+  DWORD type = 0;
+  BYTE data[4] = {};
+  DWORD size = sizeof data;
+  if (RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, data, &size) != ERROR_SUCCESS)
+    RaiseError(ErrorKind::Registry, IDS_FAILED_TO_GET_DATA, name);
+  if (type != REG_DWORD) RaiseError(ErrorKind::Registry, IDS_INVALID_DATA_TYPE, name);
+  const DWORD value = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24);
+  return static_cast<int>(value);
+}
+
+void RegistrySession::WriteNumber(const std::string& name, int value) const {
+  const DWORD bits = static_cast<DWORD>(value);
+  const BYTE data[4] = {static_cast<BYTE>(bits), static_cast<BYTE>(bits >> 8), static_cast<BYTE>(bits >> 16),
+                        static_cast<BYTE>(bits >> 24)};
+  if (RegSetValueExA(current_.Get(), name.c_str(), 0, REG_DWORD, data, sizeof data) != ERROR_SUCCESS)
+    RaiseError(ErrorKind::Registry, IDS_FAILED_TO_SET_DATA, name);
+}
+
+bool RegistrySession::HasValue(const std::string& name) const {
+  DWORD type = 0;
+  DWORD size = 0;
+  return RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+}
+
+bool RegistrySession::RemoveValue(const std::string& name) const {
+  return RegDeleteValueA(current_.Get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegistrySession::RemoveKey(const std::string& path) const {
+  std::string rest;
+  HKEY base = Resolve(path, rest);
+  {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(base, rest.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) == ERROR_SUCCESS)
+      RemoveSubkeys(key.Get());
+  }
+  return RegDeleteKeyA(base, rest.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegistrySession::QueryKeyInfo(KeyInfo& info) const { return QueryInfo(current_.Get(), info); }
+
+void RegistrySession::ListSubkeys(LineList& list) const {
+  list.RemoveAll();
+  KeyInfo info;
+  if (!QueryKeyInfo(info)) return;
+  std::vector<char> buffer(info.MaxSubkeyNameLength + 1);
+  for (DWORD i = 0; i < info.SubkeyCount; ++i) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (RegEnumKeyExA(current_.Get(), i, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+      list.AppendLine(std::string(buffer.data(), length));
+  }
+}
+
+void RegistrySession::ListValueNames(LineList& list) const {
+  list.RemoveAll();
+  KeyInfo info;
+  if (!QueryKeyInfo(info)) return;
+  std::vector<char> buffer(info.MaxValueNameLength + 1);
+  for (DWORD i = 0; i < info.ValueCount; ++i) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (RegEnumValueA(current_.Get(), i, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+      list.AppendLine(std::string(buffer.data(), length));
+  }
+}
+
+}  // namespace platform

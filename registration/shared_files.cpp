@@ -1,0 +1,35 @@
+#include "registration/shared_files.h"
+
+#include "platform/registry_session.h"
+
+namespace registration {
+namespace {
+
+const char kInstalledFiles[] = "\\Software\\Quenlar\\InstalledFiles";
+
+}  // namespace
+
+int ReleaseSharedFile(const std::string& path) {
+  platform::RegistrySession registry;
+  if (!registry.OpenPath(kInstalledFiles)) return -1;
+  if (!registry.HasValue(path)) return -1;
+  // Wraps like the stored 32-bit count instead of overflowing.
+  const int count = static_cast<int>(static_cast<unsigned>(registry.ReadNumber(path)) - 1u);
+  if (count != 0) {
+    registry.WriteNumber(path, count);
+    return count;
+  }
+  registry.RemoveValue(path);
+  platform::KeyInfo info;
+  registry.QueryKeyInfo(info);
+  if (info.ValueCount == 0) registry.RemoveKey(kInstalledFiles);
+  return 0;
+}
+
+int SharedFileCount(const std::string& path) {
+  platform::RegistrySession registry;
+  if (!registry.OpenPath(kInstalledFiles)) return -1;
+  return registry.HasValue(path) ? registry.ReadNumber(path) : -1;
+}
+
+}  // namespace registration

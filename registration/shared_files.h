@@ -1,0 +1,19 @@
+// Per-user shared-use counters of installed files: REG_DWORD values named by
+// the file's full path in "\Software\Quenlar\InstalledFiles" below
+// HKEY_CURRENT_USER. The key goes together with its last counter.
+#pragma once
+#include <string>
+
+namespace registration {
+
+// Lowers the counter by one and returns the new count (a counter reaching 0
+// is removed, and the key with it when it was the last); -1 without key or
+// counter. Raises ERegistryException when the counter is not a readable
+// number or cannot be written; nothing is changed then.
+int ReleaseSharedFile(const std::string& path);
+
+// The stored count unchanged, or -1 without key or counter. Raises
+// ERegistryException when the counter is not a readable number.
+int SharedFileCount(const std::string& path);
+
+}  // namespace registration

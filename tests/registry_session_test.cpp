@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include "platform/errors.h"
+#include "platform/registry_session.h"
+#include "tests/support/import_swap.h"
+#include "tests/support/scratch.h"
+
+using platform::KeyInfo;
+using platform::LineList;
+using platform::RegistrySession;
+
+namespace {
+
+const std::string kScratch = "Software\\QuenlarTest\\Registry";
+
+// A scratch key below HKEY_CURRENT_USER with helpers to fill it directly.
+struct ScratchKey {
+  ScratchKey() { testing_support::DeleteTree(HKEY_CURRENT_USER, kScratch); Create(""); }
+  ~ScratchKey() { testing_support::DeleteTree(HKEY_CURRENT_USER, kScratch); }
+  static std::string Path(const std::string& sub) { return sub.empty() ? kScratch : kScratch + "\\" + sub; }
+  static void Create(const std::string& sub) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, Path(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCloseKey(key);
+  }
+  static void Set(const std::string& name, DWORD type, const std::string& data) {
+    HKEY key = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, kScratch.c_str(), 0, KEY_ALL_ACCESS, &key);
+    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+  }
+  static bool Exists(const std::string& sub) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, Path(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+  }
+};
+
+template <typename Call>
+std::string RegistryMessage(Call call) {
+  try {
+    call();
+  } catch (const platform::ERegistryException& error) {
+    return error.Message();
+  }
+  return "<no error>";
+}
+
+}  // namespace
+
+TEST(RegistryPaths, RelativePathsJoinTheCurrentPathAndAFailedOpenKeepsTheKey) {
+  ScratchKey scratch;
+  ScratchKey::Create("Sub");
+  RegistrySession registry;
+  ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
+  EXPECT_EQ(registry.CurrentPath(), kScratch);
+  ASSERT_TRUE(registry.OpenPath("Sub"));
+  EXPECT_EQ(registry.CurrentPath(), kScratch + "\\Sub");
+  EXPECT_FALSE(registry.OpenPath("Missing"));
+  EXPECT_EQ(registry.CurrentPath(), kScratch + "\\Sub");
+  EXPECT_NE(registry.CurrentKey(), nullptr);
+  registry.CloseCurrent();
+  ASSERT_TRUE(registry.OpenPath(kScratch));  // relative to the root while no key is open
+  EXPECT_EQ(registry.CurrentPath(), kScratch);
+  registry.SetRoot(HKEY_CURRENT_USER);
+  EXPECT_NE(registry.CurrentKey(), nullptr);
+  registry.SetRoot(HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(registry.CurrentKey(), nullptr);
+  EXPECT_EQ(registry.CurrentPath(), "");
+}
+
+TEST(RegistryValues, TextIsReadByTypeAndSize) {
+  ScratchKey scratch;
+  ScratchKey::Set("Sz", REG_SZ, std::string("C:\\D5\0", 6));
+  ScratchKey::Set("Expand", REG_EXPAND_SZ, std::string("%WINDIR%\\x\0", 11));
+  ScratchKey::Set("Dword", REG_DWORD, std::string("\1\0\0\0", 4));
+  ScratchKey::Set("EmptyDword", REG_DWORD, "");
+  RegistrySession registry;
+  ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
+  EXPECT_EQ(registry.ReadText("sz"), "C:\\D5");
+  EXPECT_EQ(registry.ReadText("Expand"), "%WINDIR%\\x");
+  EXPECT_EQ(registry.ReadText("Missing"), "");
+  EXPECT_EQ(registry.ReadText("EmptyDword"), "");
+  EXPECT_EQ(RegistryMessage([&] { registry.ReadText("Dword"); }), "Invalid data type for 'Dword'");
+}
+
+TEST(RegistryValues, NumbersAreFourByteDwordsOnly) {
+  ScratchKey scratch;
+  ScratchKey::Set("Two", REG_SZ, std::string("ab\0", 3));
+  ScratchKey::Set("Ten", REG_SZ, std::string("abcdefghij\0", 11));
+  RegistrySession registry;
+  ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
+  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Missing"); }), "Failed to get data for 'Missing'");
+  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Two"); }), "Invalid data type for 'Two'");
+  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Ten"); }), "Failed to get data for 'Ten'");
+  registry.WriteNumber("Count", -1);
+  EXPECT_EQ(registry.ReadNumber("count"), -1);
+  BYTE data[8] = {};
+  DWORD size = sizeof data;
+  DWORD type = 0;
+  RegQueryValueExA(registry.CurrentKey(), "Count", nullptr, &type, data, &size);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), "\xFF\xFF\xFF\xFF");
+  EXPECT_TRUE(registry.HasValue("COUNT"));
+  EXPECT_TRUE(registry.RemoveValue("Count"));
+  EXPECT_FALSE(registry.RemoveValue("Count"));
+  EXPECT_FALSE(registry.HasValue("Count"));
+}
+
+namespace {
+LONG WINAPI RefusedWrite(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
+}  // namespace
+
+TEST(RegistryValues, ARefusedWriteRaisesAndLeavesTheValue) {
+  ScratchKey scratch;
+  ScratchKey::Set("Count", REG_DWORD, std::string("\3\0\0\0", 4));
+  RegistrySession registry;
+  ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
+  {
+    testing_support::ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
+    ASSERT_TRUE(swap.Swapped());
+    EXPECT_EQ(RegistryMessage([&] { registry.WriteNumber("Count", 2); }), "Failed to set data for 'Count'");
+  }
+  EXPECT_EQ(registry.ReadNumber("Count"), 3);
+}
+
+TEST(RegistryKeys, RemoveKeyTakesTheWholeSubtreeAlsoOfTheCurrentKey) {
+  ScratchKey scratch;
+  for (const char* sub : {"Tree\\A\\A1", "Tree\\A\\A2\\Deep", "Tree\\B"}) ScratchKey::Create(sub);
+  RegistrySession registry;
+  ASSERT_TRUE(registry.OpenPath("\\" + ScratchKey::Path("Tree")));
+  EXPECT_TRUE(registry.RemoveKey("\\" + ScratchKey::Path("Tree")));
+  EXPECT_FALSE(ScratchKey::Exists("Tree"));
+  EXPECT_EQ(registry.CurrentPath(), ScratchKey::Path("Tree"));
+  registry.CloseCurrent();
+  EXPECT_FALSE(registry.RemoveKey("\\" + ScratchKey::Path("Tree")));
+}
+
+TEST(RegistryKeys, ListsNamesInEnumerationOrderWithTheDefaultValueAsEmptyName) {
+  ScratchKey scratch;
+  ScratchKey::Set("First", REG_SZ, "1");
+  ScratchKey::Set("Second", REG_SZ, "2");
+  ScratchKey::Set("", REG_SZ, "default");
+  ScratchKey::Create("K1");
+  ScratchKey::Create("K2");
+  RegistrySession registry;
+  LineList names;
+  KeyInfo info;
+  EXPECT_FALSE(registry.QueryKeyInfo(info));
+  EXPECT_EQ(info.ValueCount, 0u);
+  registry.ListValueNames(names);
+  EXPECT_EQ(names.LineCount(), 0);
+  ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
+  registry.ListValueNames(names);
+  ASSERT_EQ(names.LineCount(), 3);
+  EXPECT_NE(names.FindLine(""), -1);
+  EXPECT_NE(names.FindLine("First"), -1);
+  registry.ListSubkeys(names);
+  ASSERT_EQ(names.LineCount(), 2);
+  EXPECT_TRUE(registry.QueryKeyInfo(info));
+  EXPECT_EQ(info.SubkeyCount, 2u);
+  EXPECT_EQ(info.MaxValueNameLength, 6u);
+}

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "platform/errors.h"
+#include "registration/shared_files.h"
+#include "tests/support/import_swap.h"
+#include "tests/support/scratch.h"
+
+using registration::ReleaseSharedFile;
+using registration::SharedFileCount;
+
+namespace {
+
+const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
+
+// The real counter key, emptied before and removed after each test.
+struct Counters {
+  Counters() { testing_support::DeleteTree(HKEY_CURRENT_USER, kCounters); }
+  ~Counters() { testing_support::DeleteTree(HKEY_CURRENT_USER, kCounters); }
+  static void Set(const std::string& path, DWORD type, const std::string& data) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kCounters, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, path.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+  }
+  static void SetCount(const std::string& path, int count) {
+    Set(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4));
+  }
+  static bool KeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kCounters, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+  }
+};
+
+}  // namespace
+
+TEST(SharedFileCounters, ReleasingLowersTheCountAndAZeroGoesWithItsKey) {
+  Counters counters;
+  Counters::SetCount("C:\\P\\a.dll", 3);
+  Counters::SetCount("C:\\P\\b.dll", 1);
+  Counters::SetCount("C:\\P\\z.dll", 0);
+  EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 2);
+  EXPECT_EQ(SharedFileCount("C:\\P\\a.dll"), 2);
+  EXPECT_EQ(ReleaseSharedFile("c:\\p\\B.DLL"), 0);
+  EXPECT_EQ(SharedFileCount("C:\\P\\b.dll"), -1);
+  EXPECT_EQ(ReleaseSharedFile("C:\\P\\z.dll"), -1);
+  EXPECT_EQ(SharedFileCount("C:\\P\\z.dll"), -1);  // a stored -1: not a counter of 0 or more
+  EXPECT_EQ(ReleaseSharedFile("C:\\P\\z.dll"), -2);
+  EXPECT_TRUE(Counters::KeyExists());
+}
+
+TEST(SharedFileCounters, ReleasingTheLastCounterRemovesTheKey) {
+  Counters counters;
+  Counters::SetCount("C:\\P\\a.dll", 1);
+  EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 0);
+  EXPECT_FALSE(Counters::KeyExists());
+}
+
+TEST(SharedFileCounters, WithoutKeyOrCounterTheResultIsMinusOneAndNothingIsCreated) {
+  Counters counters;
+  EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), -1);
+  EXPECT_EQ(SharedFileCount("C:\\P\\a.dll"), -1);
+  EXPECT_FALSE(Counters::KeyExists());
+  Counters::SetCount("C:\\P\\other.dll", 0);
+  EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), -1);
+  EXPECT_EQ(SharedFileCount("C:\\P\\other.dll"), 0);
+}
+
+TEST(SharedFileCounters, ATextCounterRaisesByItsSizeAndChangesNothing) {
+  Counters counters;
+  Counters::Set("C:\\P\\short.dll", REG_SZ, std::string("ab\0", 3));
+  Counters::Set("C:\\P\\long.dll", REG_SZ, std::string("abcdefghij\0", 11));
+  try {
+    ReleaseSharedFile("C:\\P\\short.dll");
+    ADD_FAILURE();
+  } catch (const platform::ERegistryException& error) {
+    EXPECT_EQ(error.Message(), "Invalid data type for 'C:\\P\\short.dll'");
+  }
+  try {
+    SharedFileCount("C:\\P\\long.dll");
+    ADD_FAILURE();
+  } catch (const platform::ERegistryException& error) {
+    EXPECT_EQ(error.Message(), "Failed to get data for 'C:\\P\\long.dll'");
+  }
+  EXPECT_TRUE(Counters::KeyExists());
+}
+
+namespace {
+LONG WINAPI RefusedWrite(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
+}  // namespace
+
+TEST(SharedFileCounters, AFailingWriteRaisesAndKeepsTheStoredCount) {
+  Counters counters;
+  Counters::SetCount("C:\\P\\a.dll", 3);
+  {
+    testing_support::ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
+    ASSERT_TRUE(swap.Swapped());
+    try {
+      ReleaseSharedFile("C:\\P\\a.dll");
+      ADD_FAILURE();
+    } catch (const platform::ERegistryException& error) {
+      EXPECT_EQ(error.Message(), "Failed to set data for 'C:\\P\\a.dll'");
+    }
+  }
+  EXPECT_EQ(SharedFileCount("C:\\P\\a.dll"), 3);
+}
