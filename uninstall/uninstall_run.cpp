@@ -8,6 +8,7 @@
 #include "platform/text_format.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
+#include "uninstall/remove_installed_files.h"
 
 namespace uninstall {
 namespace {
@@ -34,6 +35,8 @@ std::string CommandArgument(int index) {
 
 const std::string& UninstallKeyName() { return g_keyName; }
 
+void SetUninstallKeyName(const std::string& keyName) { g_keyName = keyName; }
+
 bool ConfirmUninstall() {
   const std::string text =
       platform::FormatText("Are you sure you want to completely remove the %s?", g_keyName);
@@ -42,12 +45,13 @@ bool ConfirmUninstall() {
 
 void RunUninstall() {
   if (!ConfirmUninstall()) return;
+  RemoveInstalledFiles();
   setup::DeleteUninstallRecord(g_keyName);
 }
 
 void UninstallEntry() {
   InitCommonControls();
-  g_keyName = CommandArgument(1);
+  SetUninstallKeyName(CommandArgument(1));
   if (g_keyName.empty()) {
     MessageBoxA(nullptr,
                 "Do not call this program directly.\r\nUse Add/Remove Programs to remove this "

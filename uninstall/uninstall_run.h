@@ -8,8 +8,9 @@ namespace uninstall {
 // program's own word on the command line, or empty text.
 std::string CommandArgument(int index);
 
-// The uninstall key name of this run, set once at start.
+// The uninstall key name of this run, set once at start from argument 1.
 const std::string& UninstallKeyName();
+void SetUninstallKeyName(const std::string& keyName);
 
 // Asks "Are you sure you want to completely remove the <key name>?"; true for Yes.
 bool ConfirmUninstall();
