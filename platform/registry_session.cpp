@@ -19,18 +19,36 @@ bool QueryInfo(HKEY key, KeyInfo& info) {
   return true;
 }
 
+// The names of key's subkeys (or values), fetched by index into a buffer of
+// the longest name's length plus one; names that cannot be fetched are left out.
+template <typename Enumerate>
+std::vector<std::string> EnumerateNames(DWORD count, DWORD maxLength, Enumerate enumerate) {
+  std::vector<std::string> names;
+  std::vector<char> buffer(maxLength + 1);
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (enumerate(i, buffer.data(), &length) == ERROR_SUCCESS) names.emplace_back(buffer.data(), length);
+  }
+  return names;
+}
+
+std::vector<std::string> SubkeyNames(HKEY key, const KeyInfo& info) {
+  return EnumerateNames(info.SubkeyCount, info.MaxSubkeyNameLength, [key](DWORD i, char* name, DWORD* length) {
+    return RegEnumKeyExA(key, i, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+std::vector<std::string> ValueNames(HKEY key, const KeyInfo& info) {
+  return EnumerateNames(info.ValueCount, info.MaxValueNameLength, [key](DWORD i, char* name, DWORD* length) {
+    return RegEnumValueA(key, i, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
 // Removes every subkey of key, each with its own subkeys first.
 void RemoveSubkeys(HKEY key) {
   KeyInfo info;
   if (!QueryInfo(key, info)) return;
-  std::vector<std::string> names;
-  std::vector<char> buffer(info.MaxSubkeyNameLength + 1);
-  for (DWORD i = 0; i < info.SubkeyCount; ++i) {
-    DWORD length = static_cast<DWORD>(buffer.size());
-    if (RegEnumKeyExA(key, i, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-      names.emplace_back(buffer.data(), length);
-  }
-  for (const std::string& name : names) {
+  for (const std::string& name : SubkeyNames(key, info)) {
     UniqueRegKey child;
     if (RegOpenKeyExA(key, name.c_str(), 0, KEY_ALL_ACCESS, child.Receive()) == ERROR_SUCCESS)
       RemoveSubkeys(child.Get());
@@ -135,24 +153,14 @@ void RegistrySession::ListSubkeys(LineList& list) const {
   list.RemoveAll();
   KeyInfo info;
   if (!QueryKeyInfo(info)) return;
-  std::vector<char> buffer(info.MaxSubkeyNameLength + 1);
-  for (DWORD i = 0; i < info.SubkeyCount; ++i) {
-    DWORD length = static_cast<DWORD>(buffer.size());
-    if (RegEnumKeyExA(current_.Get(), i, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-      list.AppendLine(std::string(buffer.data(), length));
-  }
+  for (const std::string& name : SubkeyNames(current_.Get(), info)) list.AppendLine(name);
 }
 
 void RegistrySession::ListValueNames(LineList& list) const {
   list.RemoveAll();
   KeyInfo info;
   if (!QueryKeyInfo(info)) return;
-  std::vector<char> buffer(info.MaxValueNameLength + 1);
-  for (DWORD i = 0; i < info.ValueCount; ++i) {
-    DWORD length = static_cast<DWORD>(buffer.size());
-    if (RegEnumValueA(current_.Get(), i, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-      list.AppendLine(std::string(buffer.data(), length));
-  }
+  for (const std::string& name : ValueNames(current_.Get(), info)) list.AppendLine(name);
 }
 
 }  // namespace platform
