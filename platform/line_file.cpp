@@ -11,10 +11,10 @@
 namespace platform {
 namespace {
 
+// The folder part of path, with its final backslash ("." when there is none).
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/:");
-  if (slash == std::string::npos) return ".";
-  return path.substr(0, path[slash] == ':' ? slash + 1 : slash);
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
 bool WriteWhole(HANDLE file, const std::string& text) {
@@ -24,21 +24,100 @@ bool WriteWhole(HANDLE file, const std::string& text) {
          written == text.size();
 }
 
-// Deletes the temporary file unless the replacement took it.
-class TemporaryFile {
+// Writes text at the start of the file, cuts the file there and flushes it.
+bool WriteFromStart(HANDLE file, const std::string& text) {
+  return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+         WriteWhole(file, text) && SetEndOfFile(file) && FlushFileBuffers(file);
+}
+
+// Writes, flushes and closes: true only when every step worked, so that the
+// bytes are known to be on the disk.
+bool WriteAndClose(UniqueFile& file, const std::string& text) {
+  return WriteFromStart(file.Get(), text) && CloseHandle(file.Release());
+}
+
+// A file that the store made: deleted again unless the store keeps it.
+// Declare it before the handle of that file, so that the handle is closed
+// first: an open handle would make the delete fail.
+class FileGuard {
  public:
-  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
-  ~TemporaryFile() {
+  explicit FileGuard(std::string path) : path_(std::move(path)) {}
+  ~FileGuard() {
     if (!path_.empty()) DeleteFileA(path_.c_str());
   }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  FileGuard(const FileGuard&) = delete;
+  FileGuard& operator=(const FileGuard&) = delete;
   const std::string& Path() const { return path_; }
   void Keep() { path_.clear(); }
 
  private:
   std::string path_;
 };
+
+// A new, empty, uniquely named file in folder (its path empty when none can
+// be made there).
+std::string MakeTemporaryFile(const std::string& folder) {
+  char temp[MAX_PATH + 1];
+  return GetTempFileNameA(folder.c_str(), "qnl", 0, temp) ? std::string(temp) : std::string();
+}
+
+UniqueFile OpenExclusive(const std::string& path, DWORD disposition) {
+  return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool IsProtected(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return GetFileInformationByHandle(file, &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+}
+
+// A target that did not exist: written through the handle that created it,
+// and gone again when that fails.
+void StoreNewFile(UniqueFile created, const std::string& path, const std::string& text) {
+  FileGuard made(path);
+  UniqueFile file = std::move(created);  // closed before made is deleted
+  if (!WriteAndClose(file, text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
+  made.Keep();
+}
+
+// Puts the written temporary file in the target's place with ReplaceFileA,
+// which keeps the target's attributes, security and creation time. The
+// target's old content goes to a backup file beside it first, so that a
+// replacement that stops half-way can always be undone. False, with the
+// target as it was, when the replacement did not take.
+bool ReplaceWithTemporary(const std::string& path, FileGuard& temp) {
+  FileGuard backup(MakeTemporaryFile(FolderOf(path)));
+  if (backup.Path().empty()) return false;
+  if (ReplaceFileA(path.c_str(), temp.Path().c_str(), backup.Path().c_str(),
+                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    temp.Keep();
+    return true;
+  }
+  // The target moved to the backup but the new file did not follow: move the
+  // old content back. Should even that fail, the backup keeps it.
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+      !MoveFileA(backup.Path().c_str(), path.c_str())) {
+    backup.Keep();
+    RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+  }
+  return false;
+}
+
+// Rewrites the target through its own handle: it keeps everything but its
+// bytes. Should the write fail, the old bytes are written back.
+void RewriteInPlace(HANDLE file, const std::string& path, const std::string& text) {
+  const DWORD size = GetFileSize(file, nullptr);
+  if (size == INVALID_FILE_SIZE) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+  std::string old(size, '\0');
+  DWORD read = 0;
+  if (size && (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+               !ReadFile(file, &old[0], size, &read, nullptr) || read != size))
+    RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+  if (WriteFromStart(file, text)) return;
+  WriteFromStart(file, old);
+  RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
+}
 
 }  // namespace
 
@@ -61,34 +140,32 @@ void LineList::LoadLines(const std::string& path) {
 }
 
 void LineList::StoreLines(const std::string& path) const {
-  // Take the target exclusively first: this fails where a plain create would
-  // (in use, access denied, missing folder, read-only, hidden or system).
-  UniqueFile target(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::string text = JoinedText() + tail_;
+  // Taking the target exclusively fails where a plain create would: in use,
+  // access denied, missing folder; a read-only, hidden or system file is
+  // refused as a create of a normal file would refuse it.
+  UniqueFile target = OpenExclusive(path, OPEN_ALWAYS);
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
   if (!target.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
-  TemporaryFile created(existed ? std::string() : path);
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (existed && GetFileInformationByHandle(target.Get(), &info) &&
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-    RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+  if (!existed) return StoreNewFile(std::move(target), path, text);
+  if (IsProtected(target.Get())) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
 
-  char tempPath[MAX_PATH + 1];
-  if (!GetTempFileNameA(FolderOf(path).c_str(), "qnl", 0, tempPath))
-    RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
-  TemporaryFile temp(tempPath);
-  {
-    UniqueFile out(CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
-    if (!WriteWhole(out.Get(), JoinedText() + tail_) || !FlushFileBuffers(out.Get()))
-      RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
+  // The new text goes to a temporary file beside the target first, so that a
+  // failed write never touches the target.
+  FileGuard temp(MakeTemporaryFile(FolderOf(path)));
+  if (!temp.Path().empty()) {
+    {
+      UniqueFile out = OpenExclusive(temp.Path(), TRUNCATE_EXISTING);
+      if (!out.IsValid() || !WriteAndClose(out, text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
+    }
+    target.Reset();
+    if (ReplaceWithTemporary(path, temp)) return;
+    target = OpenExclusive(path, OPEN_EXISTING);
+    if (!target.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   }
-  target.Reset();
-  if (!MoveFileExA(tempPath, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
-  temp.Keep();
-  created.Keep();
+  // No temporary file beside the target (no right to create files in its
+  // folder), or no right to replace it: the user may still write the file.
+  RewriteInPlace(target.Get(), path, text);
 }
 
 }  // namespace platform

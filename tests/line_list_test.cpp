@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/errors.h"
 #include "platform/line_list.h"
+#include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
@@ -106,28 +109,6 @@ TEST(LineFile, AMissingFileCannotBeOpenedAndTheListStays) {
   EXPECT_EQ(list.LineCount(), 1);
 }
 
-TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {
-  ScratchFolder folder;
-  const std::string readOnly = folder.File("ro.inc");
-  WriteBytes(readOnly, "old");
-  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-  const std::string noFolder = folder.File("none\\x.inc");
-  for (const std::string& path : {readOnly, noFolder}) {
-    try {
-      Of({"new"}).StoreLines(path);
-      ADD_FAILURE() << path;
-    } catch (const platform::EFCreateError& error) {
-      EXPECT_EQ(error.Message(), "Cannot create file " + path);
-    }
-  }
-  EXPECT_EQ(ReadBytes(readOnly), "old");
-  // No temporary file is left beside the target.
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(folder.File("qnl*").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-}
-
 TEST(PathHelpers, AddTrailingBackslashLooksOnlyAtTheLastCharacter) {
   EXPECT_EQ(setup::AddTrailingBackslash(""), "");
   EXPECT_EQ(setup::AddTrailingBackslash("C:\\D5"), "C:\\D5\\");
@@ -145,8 +126,11 @@ TEST(PathHelpers, FileIsPresentOnlyForFiles) {
 namespace {
 
 decltype(&WriteFile) g_realWriteFile = nullptr;
+int g_writeCalls = 0;
 
+// The first write stops half-way with a full disk; later ones go through.
 BOOL WINAPI WriteFileThatStopsHalfWay(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+  if (g_writeCalls++ > 0) return g_realWriteFile(file, data, size, written, nullptr);
   DWORD half = 0;
   const BOOL ok = g_realWriteFile(file, data, size / 2, &half, nullptr);
   if (written) *written = half;
@@ -154,25 +138,117 @@ BOOL WINAPI WriteFileThatStopsHalfWay(HANDLE file, LPCVOID data, DWORD size, LPD
   return ok && FALSE;
 }
 
+UINT WINAPI NoTemporaryFile(LPCSTR, LPCSTR, UINT, LPSTR) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return 0;
+}
+
+BOOL WINAPI ReplaceRefused(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+  SetLastError(ERROR_UNABLE_TO_REMOVE_REPLACED);
+  return FALSE;
+}
+
+// Moves the target to the backup, then cannot move the new file in.
+BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD, LPVOID, LPVOID) {
+  MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING);
+  SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+  return FALSE;
+}
+
+struct FileState {
+  std::string bytes;
+  DWORD attributes = 0;
+  FILETIME created{};
+};
+
+FileState StateOf(const std::string& path) {
+  FileState state{ReadBytes(path), GetFileAttributesA(path.c_str()), {}};
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) state.created = data.ftCreationTime;
+  return state;
+}
+
+bool NoTemporaryFileLeft(const ScratchFolder& folder) {
+  WIN32_FIND_DATAA found;
+  platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
+  return !search.IsValid();
+}
+
 }  // namespace
 
-TEST(LineFile, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile) {
-  ScratchFolder folder;
-  const std::string path = folder.File("help.cnt");
-  WriteBytes(path, "old one\r\nold two\r\n");
-  testing_support::ImportSwap swap("kernel32.dll", "WriteFile",
-                                   reinterpret_cast<const void*>(&WriteFileThatStopsHalfWay));
-  ASSERT_TRUE(swap.Swapped());
-  g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(swap.Original());
-  try {
-    Of({"new content that is long enough"}).StoreLines(path);
-    ADD_FAILURE();
-  } catch (const platform::EWriteError& error) {
-    EXPECT_EQ(error.Message(), "Stream write error");
+TEST(LineFile, AFailedWriteLeavesAnExistingTargetAsItWasAndANewOneGone) {
+  for (const bool existing : {true, false}) {
+    for (const bool temporary : {true, false}) {
+      SCOPED_TRACE(std::string(existing ? "existing" : "new") + (temporary ? ", temporary file" : ", in place"));
+      ScratchFolder folder;
+      const std::string path = folder.File("help.cnt");
+      if (existing) {
+        WriteBytes(path, "old one\r\nold two\r\n");
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+      }
+      const FileState before = StateOf(path);
+      std::optional<ImportSwap> noTemporary;
+      if (!temporary) noTemporary.emplace("kernel32.dll", "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile));
+      ImportSwap swap("kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&WriteFileThatStopsHalfWay));
+      ASSERT_TRUE(swap.Swapped());
+      g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(swap.Original());
+      g_writeCalls = 0;
+      try {
+        Of({"new content that is long enough"}).StoreLines(path);
+        ADD_FAILURE();
+      } catch (const platform::EWriteError& error) {
+        EXPECT_EQ(error.Message(), "Stream write error");
+      }
+      if (existing) {
+        const FileState after = StateOf(path);
+        EXPECT_EQ(after.bytes, before.bytes);
+        EXPECT_EQ(after.attributes, before.attributes);
+        // Wine takes the creation time from the file's last status change,
+        // which rewriting in place (and undoing it) makes; Windows keeps it.
+        if (temporary) {
+          EXPECT_EQ(CompareFileTime(&after.created, &before.created), 0);
+        }
+      }
+      EXPECT_EQ(Exists(path), existing);
+      EXPECT_TRUE(NoTemporaryFileLeft(folder));
+    }
   }
-  EXPECT_EQ(ReadBytes(path), "old one\r\nold two\r\n");
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(folder.File("qnl*").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPlace) {
+  const struct {
+    const char* function;
+    const void* standIn;
+  } refusals[] = {{"GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile)},
+                  {"ReplaceFileA", reinterpret_cast<const void*>(&ReplaceRefused)},
+                  {"ReplaceFileA", reinterpret_cast<const void*>(&ReplaceStoppedHalfWay)}};
+  for (const auto& refusal : refusals) {
+    SCOPED_TRACE(refusal.function);
+    ScratchFolder folder;
+    const std::string path = folder.File("prod.inc");
+    WriteBytes(path, "a much longer old content\r\n");
+    ImportSwap swap("kernel32.dll", refusal.function, refusal.standIn);
+    ASSERT_TRUE(swap.Swapped());
+    Of({"new"}).StoreLines(path);
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
+    EXPECT_TRUE(NoTemporaryFileLeft(folder));
+  }
+}
+
+TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {
+  ScratchFolder folder;
+  const std::string readOnly = folder.File("ro.inc");
+  WriteBytes(readOnly, "old");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::string noFolder = folder.File("none\\x.inc");
+  for (const std::string& path : {readOnly, noFolder}) {
+    try {
+      Of({"new"}).StoreLines(path);
+      ADD_FAILURE() << path;
+    } catch (const platform::EFCreateError& error) {
+      EXPECT_EQ(error.Message(), "Cannot create file " + path);
+    }
+  }
+  EXPECT_EQ(ReadBytes(readOnly), "old");
+  EXPECT_TRUE(NoTemporaryFileLeft(folder));
 }
