@@ -20,14 +20,23 @@ bool QueryInfo(HKEY key, KeyInfo& info) {
 }
 
 // The names of key's subkeys (or values), fetched by index into a buffer of
-// the longest name's length plus one; names that cannot be fetched are left out.
+// the longest name's length plus one. In a double-byte code page a name's
+// ANSI form can be longer than that length; the buffer then grows and the
+// same index is fetched again, so that no name is left out.
 template <typename Enumerate>
 std::vector<std::string> EnumerateNames(DWORD count, DWORD maxLength, Enumerate enumerate) {
+  constexpr std::size_t kLongestAnsiName = 32768;
   std::vector<std::string> names;
   std::vector<char> buffer(maxLength + 1);
   for (DWORD i = 0; i < count; ++i) {
     DWORD length = static_cast<DWORD>(buffer.size());
-    if (enumerate(i, buffer.data(), &length) == ERROR_SUCCESS) names.emplace_back(buffer.data(), length);
+    LONG result = enumerate(i, buffer.data(), &length);
+    while (result == ERROR_MORE_DATA && buffer.size() < kLongestAnsiName) {
+      buffer.resize(buffer.size() * 2);
+      length = static_cast<DWORD>(buffer.size());
+      result = enumerate(i, buffer.data(), &length);
+    }
+    if (result == ERROR_SUCCESS) names.emplace_back(buffer.data(), length);
   }
   return names;
 }

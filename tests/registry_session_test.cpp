@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/errors.h"
 #include "platform/registry_session.h"
 #include "tests/support/import_swap.h"
@@ -137,13 +139,51 @@ TEST(RegistryKeys, RemoveKeyTakesTheWholeSubtreeAlsoOfTheCurrentKey) {
   EXPECT_FALSE(registry.RemoveKey("\\" + ScratchKey::Path("Tree")));
 }
 
-TEST(RegistryKeys, ListsNamesInEnumerationOrderWithTheDefaultValueAsEmptyName) {
+namespace {
+
+decltype(&RegQueryInfoKeyA) g_realQueryInfo = nullptr;
+
+// Reports the longest names as one character: what a name's ANSI form longer
+// than the reported length (a double-byte code page) makes the listing meet.
+LONG WINAPI QueryInfoWithShortNames(HKEY key, LPSTR cls, LPDWORD clsLen, LPDWORD reserved, LPDWORD subkeys,
+                                    LPDWORD maxSubkeyLen, LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
+                                    LPDWORD maxValueLen, LPDWORD security, PFILETIME written) {
+  const LONG result = g_realQueryInfo(key, cls, clsLen, reserved, subkeys, maxSubkeyLen, maxClassLen, values,
+                                      maxValueNameLen, maxValueLen, security, written);
+  if (maxSubkeyLen) *maxSubkeyLen = 1;
+  if (maxValueNameLen) *maxValueNameLen = 1;
+  return result;
+}
+
+// The names as the registry itself enumerates them.
+std::vector<std::string> Enumerated(bool subkeys) {
+  HKEY key = nullptr;
+  RegOpenKeyExA(HKEY_CURRENT_USER, kScratch.c_str(), 0, KEY_READ, &key);
+  std::vector<std::string> names;
+  char name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = sizeof name;
+    const LONG result = subkeys ? RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                                : RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (result != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+std::vector<std::string> Lines(const LineList& list) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.LineCount(); ++i) lines.push_back(list.LineAt(i));
+  return lines;
+}
+
+}  // namespace
+
+TEST(RegistryKeys, ListsEveryNameInEnumerationOrderWithTheDefaultValueAsEmptyName) {
   ScratchKey scratch;
-  ScratchKey::Set("First", REG_SZ, "1");
-  ScratchKey::Set("Second", REG_SZ, "2");
-  ScratchKey::Set("", REG_SZ, "default");
-  ScratchKey::Create("K1");
-  ScratchKey::Create("K2");
+  for (const char* name : {"Zeta", "Alpha", "", "Middle value"}) ScratchKey::Set(name, REG_SZ, "1");
+  for (const char* sub : {"K2", "A longer subkey", "K1"}) ScratchKey::Create(sub);
   RegistrySession registry;
   LineList names;
   KeyInfo info;
@@ -152,13 +192,24 @@ TEST(RegistryKeys, ListsNamesInEnumerationOrderWithTheDefaultValueAsEmptyName) {
   registry.ListValueNames(names);
   EXPECT_EQ(names.LineCount(), 0);
   ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
-  registry.ListValueNames(names);
-  ASSERT_EQ(names.LineCount(), 3);
-  EXPECT_NE(names.FindLine(""), -1);
-  EXPECT_NE(names.FindLine("First"), -1);
-  registry.ListSubkeys(names);
-  ASSERT_EQ(names.LineCount(), 2);
   EXPECT_TRUE(registry.QueryKeyInfo(info));
-  EXPECT_EQ(info.SubkeyCount, 2u);
-  EXPECT_EQ(info.MaxValueNameLength, 6u);
+  EXPECT_EQ(info.SubkeyCount, 3u);
+  EXPECT_EQ(info.MaxValueNameLength, 12u);
+  for (const bool shortNames : {false, true}) {
+    SCOPED_TRACE(shortNames ? "reported lengths too short" : "reported lengths");
+    std::optional<testing_support::ImportSwap> swap;
+    if (shortNames) {
+      swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
+      g_realQueryInfo = reinterpret_cast<decltype(&RegQueryInfoKeyA)>(swap->Original());
+    }
+    registry.ListValueNames(names);
+    EXPECT_EQ(Lines(names), Enumerated(false));
+    EXPECT_EQ(names.LineCount(), 4);
+    registry.ListSubkeys(names);
+    EXPECT_EQ(Lines(names), Enumerated(true));
+    EXPECT_EQ(names.LineCount(), 3);
+  }
+  testing_support::ImportSwap swap("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
+  EXPECT_TRUE(registry.RemoveKey("\\" + kScratch));  // its subkeys with long names go first
+  EXPECT_FALSE(ScratchKey::Exists(""));
 }
