@@ -29,10 +29,17 @@ std::string ReadUninstallValue(const std::string& keyName, const std::string& va
           ERROR_SUCCESS ||
       size == 0)
     return {};
+  // A value that grew since the size was asked for is read again with the
+  // size that the failed read reports: losing FILES here would lose the list
+  // of installed files for good.
   std::vector<char> data(size);
-  if (RegQueryValueExA(record.Get(), valueName.c_str(), nullptr, nullptr,
-                       reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-    return {};  // the value grew or went away between the two queries
+  LONG result;
+  while ((result = RegQueryValueExA(record.Get(), valueName.c_str(), nullptr, nullptr,
+                                    reinterpret_cast<BYTE*>(data.data()), &size)) == ERROR_MORE_DATA) {
+    data.resize(size > data.size() ? size : data.size() * 2);
+    size = static_cast<DWORD>(data.size());
+  }
+  if (result != ERROR_SUCCESS) return {};  // the value went away meanwhile
   const std::size_t length = size < data.size() ? size : data.size();
   const void* nul = std::memchr(data.data(), '\0', length);
   return std::string(data.data(), nul ? static_cast<const char*>(nul) - data.data() : length);
