@@ -146,3 +146,68 @@ TEST(RemovingFiles, ACounterOfTheWrongTypeEndsThePhaseWithTheDialogGone) {
   EXPECT_TRUE(Exists(later));
   EXPECT_EQ(CountOf(later), 1);
 }
+
+namespace {
+
+// Stand-ins that make the call and then act as if a dialog handler had
+// failed while the window system ran it; the failing call is the n-th one.
+int g_callsBeforeFailure = 0;
+const void* g_original = nullptr;
+
+void FailInsideTheWindowSystem() {
+  if (g_callsBeforeFailure-- == 0)
+    ui::KeepDialogFailure(std::make_exception_ptr(platform::ERegistryException("handler failed", nullptr)));
+}
+HWND WINAPI CreateAndFail(HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e) {
+  HWND window = reinterpret_cast<decltype(&CreateDialogParamA)>(g_original)(a, b, c, d, e);
+  FailInsideTheWindowSystem();
+  return window;
+}
+LRESULT WINAPI SendAndFail(HWND a, int b, UINT c, WPARAM d, LPARAM e) {
+  const LRESULT result = reinterpret_cast<decltype(&SendDlgItemMessageA)>(g_original)(a, b, c, d, e);
+  FailInsideTheWindowSystem();
+  return result;
+}
+BOOL WINAPI ShowAndFail(HWND a, int b) {
+  const BOOL result = reinterpret_cast<decltype(&ShowWindow)>(g_original)(a, b);
+  FailInsideTheWindowSystem();
+  return result;
+}
+BOOL WINAPI DestroyAndFail(HWND a) {
+  const BOOL result = reinterpret_cast<decltype(&DestroyWindow)>(g_original)(a);
+  FailInsideTheWindowSystem();
+  return result;
+}
+
+}  // namespace
+
+TEST(RemovingFiles, AHandlerFailureIsRaisedAtTheNextStepWhateverCallRanIt) {
+  struct Step {
+    const char* function;
+    const void* standIn;
+    int callsBefore;
+    int filesRemoved;
+  } steps[] = {{"CreateDialogParamA", reinterpret_cast<const void*>(&CreateAndFail), 0, 0},
+               {"SendDlgItemMessageA", reinterpret_cast<const void*>(&SendAndFail), 0, 0},  // the bar's range
+               {"ShowWindow", reinterpret_cast<const void*>(&ShowAndFail), 0, 0},
+               {"SendDlgItemMessageA", reinterpret_cast<const void*>(&SendAndFail), 2, 1},  // the first position
+               {"SendDlgItemMessageA", reinterpret_cast<const void*>(&SendAndFail), 4, 2},  // the last position
+               {"DestroyWindow", reinterpret_cast<const void*>(&DestroyAndFail), 0, 2}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.function) + " " + std::to_string(step.callsBefore));
+    Phase phase;
+    const std::string files[] = {phase.folder.File("a.dll"), phase.folder.File("b.dll")};
+    for (const std::string& f : files) WriteBytes(f, "x"), SetCount(f, 1);
+    phase.record.SetValue("FILES", REG_SZ, files[0] + "\r\n" + files[1]);
+    uninstall::SetUninstallKeyName(phase.record.Name());
+    ImportSwap swap("user32.dll", step.function, step.standIn);
+    ASSERT_TRUE(swap.Swapped());
+    g_original = swap.Original();
+    g_callsBeforeFailure = step.callsBefore;
+    EXPECT_THROW(uninstall::RemoveInstalledFiles(), platform::ERegistryException);
+    EXPECT_EQ(!Exists(files[0]) + !Exists(files[1]), step.filesRemoved);
+    EXPECT_TRUE(ui::LiveDialogs().empty());
+    EXPECT_EQ(FindWindowA("#32770", "Removing files"), nullptr);
+    EXPECT_NO_THROW(ui::RaisePendingDialogFailure());  // nothing stays pending
+  }
+}

@@ -24,10 +24,22 @@ TQNLResDialog::TQNLResDialog(LPCSTR templateName) {
 }
 
 TQNLResDialog::~TQNLResDialog() {
+  Unregister();
+  if (Handle) DestroyWindow(Handle);
+  g_pendingFailure = nullptr;
+}
+
+void TQNLResDialog::Unregister() noexcept {
   std::vector<TQNLResDialog*>& dialogs = LiveDialogs();
   auto found = std::find(dialogs.begin(), dialogs.end(), this);
   if (found != dialogs.end()) dialogs.erase(found);
+}
+
+void TQNLResDialog::Close() {
+  Unregister();
   DestroyWindow(Handle);
+  Handle = nullptr;
+  RaisePendingDialogFailure();
 }
 
 const MessageHandlerTable& TQNLResDialog::Handlers() const {
@@ -69,9 +81,13 @@ INT_PTR CALLBACK ResDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       }
     }
   } catch (...) {
-    if (!g_pendingFailure) g_pendingFailure = std::current_exception();
+    KeepDialogFailure(std::current_exception());
   }
   return FALSE;
+}
+
+void KeepDialogFailure(std::exception_ptr failure) noexcept {
+  if (!g_pendingFailure) g_pendingFailure = failure;
 }
 
 void RaisePendingDialogFailure() {

@@ -36,12 +36,18 @@ class TQNLResDialog {
   // integer resource id through MAKEINTRESOURCEA, or a name). A failed
   // creation leaves Handle 0 and the dialog registered.
   explicit TQNLResDialog(LPCSTR templateName);
-  // Unregisters the dialog, then destroys its window.
+  // Unregisters the dialog, then destroys its window (when Close has not).
+  // A failure that a handler raises meanwhile is dropped: the dialog is being
+  // left on a path that has its own outcome.
   virtual ~TQNLResDialog();
   TQNLResDialog(const TQNLResDialog&) = delete;
   TQNLResDialog& operator=(const TQNLResDialog&) = delete;
 
   virtual void InitDialog() {}
+
+  // Unregisters the dialog and destroys its window now, then raises a failure
+  // that a handler raised while the window went.
+  void Close();
 
   HWND Handle = nullptr;
   bool Ended = false;
@@ -56,6 +62,7 @@ class TQNLResDialog {
   virtual void UnhandledMessage(DialogMessage&) {}
 
  private:
+  void Unregister() noexcept;
   static void HandleInitDialog(TQNLResDialog& dialog, DialogMessage& message);
   static void HandleCommand(TQNLResDialog& dialog, DialogMessage& message);
 };
@@ -67,8 +74,13 @@ std::vector<TQNLResDialog*>& LiveDialogs();
 // the window, returns FALSE always, and lets no exception through.
 INT_PTR CALLBACK ResDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Raises, on the program's side of the window system, a failure that a
-// handler raised inside ResDialogProc; does nothing when there was none.
+// Keeps a failure raised while the window system ran ResDialogProc, until the
+// program's side raises it; while one is kept, later ones are dropped.
+void KeepDialogFailure(std::exception_ptr failure) noexcept;
+
+// Raises, on the program's side of the window system, the kept failure;
+// does nothing when there is none. Called after every call that can make the
+// window system run a handler.
 void RaisePendingDialogFailure();
 
 }  // namespace ui

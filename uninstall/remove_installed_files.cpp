@@ -16,24 +16,34 @@ constexpr int kProgressDialog = 104;
 constexpr int kProgressBar = 1000;
 constexpr int kFileName = 1001;
 
+// Sends a message to a control of the dialog; a failure that a handler raised
+// while the window system delivered it is raised here, at this step.
+void SendToControl(const ui::TQNLResDialog& dialog, int control, UINT message, WPARAM wParam,
+                   LPARAM lParam) {
+  SendDlgItemMessageA(dialog.Handle, control, message, wParam, lParam);
+  ui::RaisePendingDialogFailure();
+}
+
 }  // namespace
 
 void RemoveInstalledFiles() {
   // Declared before the dialog so that the dialog goes first on every path.
   platform::LineList files;
   ui::TQNLResDialog dialog(MAKEINTRESOURCEA(kProgressDialog));
+  ui::RaisePendingDialogFailure();
   files.AssignText(setup::ReadUninstallValue(UninstallKeyName(), "FILES"));
   const int count = files.LineCount();
-  SendDlgItemMessageA(dialog.Handle, kProgressBar, PBM_SETRANGE32, 0, count);
+  SendToControl(dialog, kProgressBar, PBM_SETRANGE32, 0, count);
   ShowWindow(dialog.Handle, SW_SHOWDEFAULT);
+  ui::RaisePendingDialogFailure();
   for (int i = 0; i < count; ++i) {
     const std::string path = files.LineAt(i);
-    SendDlgItemMessageA(dialog.Handle, kFileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    SendToControl(dialog, kFileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     // The counter is released first; a failed delete does not restore it.
     if (registration::ReleaseSharedFile(path) == 0) DeleteFileA(path.c_str());
-    SendDlgItemMessageA(dialog.Handle, kProgressBar, PBM_SETPOS, i, 0);
-    ui::RaisePendingDialogFailure();
+    SendToControl(dialog, kProgressBar, PBM_SETPOS, i, 0);
   }
+  dialog.Close();
 }
 
 }  // namespace uninstall
