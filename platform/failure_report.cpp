@@ -11,6 +11,8 @@ namespace platform {
 namespace {
 
 constexpr int kRuntimeErrorNumber = 217;
+// The failure text keeps this many characters; the buffers hold one more for the NUL.
+constexpr std::size_t kFailureTextLength = 1024;
 
 // Offset of location from the start of the module that holds it, and that
 // module's path.
@@ -73,13 +75,13 @@ struct TerminateHandlerInstaller {
 }  // namespace
 
 std::string FailureText(const Exception& error, const void* location) {
-  char text[1024];
+  char text[kFailureTextLength + 1];
   const std::size_t length = FailureTextInto(text, sizeof text, error, location);
   return std::string(text, length);
 }
 
 void ReportFailure(const Exception& error, const void* location) noexcept {
-  char text[1024];
+  char text[kFailureTextLength + 1];
   char caption[64];
   FailureTextInto(text, sizeof text, error, location);
   if (LoadStringA(GetModuleHandleA(nullptr), IDS_FAILURE_CAPTION, caption, sizeof caption) <= 0)
@@ -95,10 +97,11 @@ int RunProgram(void (*entry)()) noexcept {
     ReportFailure(error, error.Location());
   } catch (const OutOfMemoryRaise& error) {
     ReportFailure(OutOfMemoryError(), error.Location());
-  } catch (const std::bad_alloc&) {
-    ReportFailure(OutOfMemoryError(), nullptr);
   } catch (...) {
-    ReportRuntimeError(nullptr);
+    // Any other exception comes from the runtime running out of room (a
+    // string or vector larger than the program can hold, a failed allocation
+    // of the runtime's own): the user sees the out-of-memory failure.
+    ReportFailure(OutOfMemoryError(), nullptr);
   }
   return 1;
 }

@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// The text of the failure box for error raised at location.
+// The text of the failure box for error raised at location: at most 1,024
+// characters, anything beyond cut off.
 std::string FailureText(const Exception& error, const void* location);
 
 // Shows the failure box (caption "Application Error", MB_OK | MB_ICONERROR |
@@ -16,7 +17,8 @@ std::string FailureText(const Exception& error, const void* location);
 void ReportFailure(const Exception& error, const void* location) noexcept;
 
 // Runs entry with failure reporting in place; returns the exit code: 0 when
-// entry returns, 1 after a reported failure.
+// entry returns, 1 after a reported failure. An exception that is not one of
+// the typed errors is reported as the out-of-memory error.
 int RunProgram(void (*entry)()) noexcept;
 
 }  // namespace platform

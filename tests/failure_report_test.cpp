@@ -46,6 +46,7 @@ TEST(FailureReporting, EachErrorKindGivesOneApplicationErrorBoxAndExitCode1) {
   ExpectOneFailureBox("inout5", "EInOutError", "File access denied.");
   ExpectOneFailureBox("inout32", "EInOutError", "I/O error 32.");
   ExpectOneFailureBox("memory", "EOutOfMemory", "Out of memory.");
+  ExpectOneFailureBox("length", "EOutOfMemory", "Out of memory.");  // a runtime exception of another kind
 }
 
 TEST(FailureReporting, AFailureOutsideTheHandlerGivesTheRuntimeErrorBoxAndExitCode217) {
@@ -57,7 +58,27 @@ TEST(FailureReporting, AFailureOutsideTheHandlerGivesTheRuntimeErrorBoxAndExitCo
     EXPECT_TRUE(std::regex_match(outcome.boxes[0].text, std::regex("Runtime error 217 at [0-9A-F]{8}")))
         << outcome.boxes[0].text;
     EXPECT_EQ(outcome.exitCode, 217u);
+    EXPECT_EQ(outcome.boxes[0].icon, nullptr);
+    EXPECT_EQ(outcome.boxes[0].buttons, std::vector<int>{IDOK});
   }
+}
+
+TEST(FailureReporting, TheBoxShowsTheErrorIconAndIsTaskModal) {
+  HWND other = CreateWindowA("STATIC", "Other window", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  BoxAnswerer answerer("Application Error", IDOK);
+  platform::ReportFailure(platform::EWriteError("Stream write error", nullptr), nullptr);
+  const SeenBox box = answerer.Seen();
+  DestroyWindow(other);
+  EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_HAND));
+  EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+  ASSERT_EQ(box.otherWindows.size(), 1u);
+  EXPECT_EQ(box.otherWindows[0].title, "Other window");
+  EXPECT_FALSE(box.otherWindows[0].enabled);
+}
+
+TEST(FailureReporting, TheTextKeepsExactly1024Characters) {
+  const platform::EWriteError error(std::string(2000, 'x'), nullptr);
+  EXPECT_EQ(platform::FailureText(error, nullptr).size(), 1024u);
 }
 
 TEST(FailureReporting, TheLocationIsTheRaiseSiteInsideTheModule) {

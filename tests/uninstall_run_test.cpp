@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/boxes.h"
+#include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
+#include "uninstall/uninstall_run.h"
 
 using namespace testing_support;
 
@@ -19,14 +21,31 @@ struct Uninstaller {
   }
 };
 
+// The names of the uninstall records, in enumeration order.
+std::vector<std::string> RecordNames() {
+  HKEY parent = nullptr;
+  RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath("").c_str(), 0, KEY_READ, &parent);
+  std::vector<std::string> names;
+  char name[256];
+  for (DWORD i = 0, length = sizeof name; RegEnumKeyExA(parent, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, length = sizeof name)
+    names.emplace_back(name, length);
+  RegCloseKey(parent);
+  return names;
+}
+
+LPSTR WINAPI CommandLineWithoutArgument() { return const_cast<LPSTR>("\"C:\\P\\uninstall.exe\""); }
+
 }  // namespace
 
-TEST(UninstallEntry, WithoutArgumentOrWithOnlyEmptyQuotesItRefuses) {
+TEST(UninstallEntry, WithoutArgumentOrWithOnlyEmptyQuotesItRefusesAndLeavesTheRegistry) {
   Uninstaller uninstaller;
   for (const char* arguments : {"", " \"\""}) {
     SCOPED_TRACE(arguments);
     DWORD exitCode = 0;
+    const std::vector<std::string> before = RecordNames();
     const auto boxes = uninstaller.Run(arguments, IDOK, &exitCode);
+    EXPECT_EQ(RecordNames(), before);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Uninstall");
     EXPECT_EQ(boxes[0].text, kRefusal);
@@ -73,4 +92,48 @@ TEST(UninstallEntry, AnsweredYesForAMissingRecordEndsWithNoRecordAndExitCode0) {
   EXPECT_EQ(boxes[0].text, "Are you sure you want to completely remove the " + record.Name() + "?");
   EXPECT_EQ(exitCode, 0u);
   EXPECT_FALSE(record.Exists());
+}
+
+TEST(UninstallEntry, TheRefusalShowsTheErrorIconAndTheConfirmationTheQuestionIcon) {
+  {
+    ImportSwap swap("kernel32.dll", "GetCommandLineA", reinterpret_cast<const void*>(&CommandLineWithoutArgument));
+    ASSERT_TRUE(swap.Swapped());
+    BoxAnswerer refusal("Uninstall", IDOK);
+    uninstall::UninstallEntry();
+    EXPECT_EQ(refusal.Seen().text, kRefusal);
+    EXPECT_EQ(refusal.Seen().icon, LoadIconA(nullptr, IDI_HAND));
+  }
+  uninstall::SetUninstallKeyName("Some Product");
+  BoxAnswerer confirmation("Uninstall", IDNO);
+  EXPECT_FALSE(uninstall::ConfirmUninstall());
+  EXPECT_EQ(confirmation.Seen().icon, LoadIconA(nullptr, IDI_QUESTION));
+  EXPECT_EQ(confirmation.Seen().buttons, (std::vector<int>{IDYES, IDNO}));
+}
+
+TEST(UninstallEntry, AFailureDuringFileRemovalShowsOneBoxAfterTheDialogIsGoneAndKeepsTheRest) {
+  Uninstaller uninstaller;
+  ScratchRecord record;
+  const std::string first = uninstaller.folder.File("first.dll");
+  const std::string later = uninstaller.folder.File("later.dll");
+  WriteBytes(first, "1");
+  WriteBytes(later, "2");
+  HKEY counters = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &counters, nullptr);
+  const DWORD one = 1;
+  RegSetValueExA(counters, first.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+  RegSetValueExA(counters, "C:\\bad.dll", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab"), 3);
+  RegSetValueExA(counters, later.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+  RegCloseKey(counters);
+  record.SetValue("FILES", REG_SZ, first + "\r\nC:\\bad.dll\r\n" + later);
+  DWORD exitCode = 0;
+  const auto boxes = uninstaller.Run(" " + record.Name(), IDYES, &exitCode);
+  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].caption, "Application Error");
+  EXPECT_EQ(boxes[1].text.substr(boxes[1].text.find('\n') + 1), "Invalid data type for 'C:\\bad.dll'.");
+  EXPECT_TRUE(boxes[1].otherWindows.empty());  // the progress dialog went first
+  EXPECT_EQ(exitCode, 1u);
+  EXPECT_FALSE(Exists(first));
+  EXPECT_TRUE(Exists(later));
+  EXPECT_TRUE(record.Exists());
 }

@@ -31,6 +31,31 @@ HWND FindBox(DWORD processId) {
   return search.found;
 }
 
+HICON IconOf(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child))
+      return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+  return nullptr;
+}
+
+struct OtherWindows {
+  HWND box;
+  DWORD processId;
+  std::vector<OtherWindow> windows;
+};
+
+BOOL CALLBACK CollectOtherWindow(HWND window, LPARAM param) {
+  auto* other = reinterpret_cast<OtherWindows*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (window != other->box && owner == other->processId && IsWindowVisible(window)) {
+    char title[256] = {};
+    GetWindowTextA(window, title, sizeof title);
+    other->windows.push_back({title, IsWindowEnabled(window) != FALSE});
+  }
+  return TRUE;
+}
+
 SeenBox Read(HWND box) {
   SeenBox seen;
   char text[4096] = {};
@@ -41,6 +66,11 @@ SeenBox Read(HWND box) {
   seen.text = text;
   for (int id = IDOK; id <= IDCONTINUE; ++id)
     if (GetDlgItem(box, id)) seen.buttons.push_back(id);
+  seen.icon = IconOf(box);
+  OtherWindows other{box, 0, {}};
+  GetWindowThreadProcessId(box, &other.processId);
+  EnumWindows(&CollectOtherWindow, reinterpret_cast<LPARAM>(&other));
+  seen.otherWindows = other.windows;
   return seen;
 }
 

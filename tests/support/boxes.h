@@ -8,10 +8,20 @@
 
 namespace testing_support {
 
+struct OtherWindow {
+  std::string title;
+  bool enabled;
+};
+
 struct SeenBox {
   std::string caption;
   std::string text;        // the static control 0xFFFF
   std::vector<int> buttons;  // ids of the push buttons it offers
+  // What its icon control shows (null: no icon). Windows gives the control id
+  // 20, Wine 1088: it is found by its SS_ICON style.
+  HICON icon = nullptr;
+  // The process's other visible top-level windows while it was up.
+  std::vector<OtherWindow> otherWindows;
 };
 
 // Starts commandLine, answers each message box it shows with the button

@@ -41,6 +41,7 @@ void Raise() {
   if (mode == "index") LineList().LineAt(-1);
   if (mode == "inout5") RaiseInOutError(5);
   if (mode == "inout32") RaiseInOutError(32);
+  if (mode == "length") std::string().reserve(std::string().max_size() + 1);
   if (mode == "memory") {
     volatile std::size_t huge = static_cast<std::size_t>(-1) / 2;
     static_cast<void>(::operator new(huge));
