@@ -11,6 +11,7 @@
 #include "platform/registry_session.h"
 #include "platform/text_format.h"
 #include "registration/installed_products.h"
+#include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
 
@@ -169,4 +170,18 @@ TEST(UnregisteringAProduct, AFailureKeepsTheWithdrawnValuesWithdrawnAndTheInclud
     EXPECT_EQ(Names(registered.key), "B\r\nFolderName\r\nVersion\r\n");
     EXPECT_EQ(ReadBytes(registered.include), "{$DEFINE A}\n");
   }
+}
+
+TEST(UnregisteringAProduct, FollowsTheFileRemovalOfAnUninstall) {
+  Registered registered({"Version", "FolderName", "A", "B"});
+  ScratchRecord record;
+  record.SetValue("PRODUCTNAME", REG_SZ, registered.product);
+  record.SetValue("SUBPRODUCTNAME", REG_SZ, "A");
+  const std::string exe = registered.folder.File("uninstall.exe");
+  CopyFileA(ProgramPath("uninstall.exe").c_str(), exe.c_str(), FALSE);
+  DWORD exitCode = 1;
+  RunAndAnswer("\"" + exe + "\" " + record.Name(), {{"Uninstall", IDYES}}, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(Names(registered.key), "B\r\nFolderName\r\nVersion\r\n");
+  EXPECT_FALSE(record.Exists());
 }
