@@ -4,11 +4,11 @@
 #define _WIN32_WINNT 0x0600
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
+#include <optional>
 
 #include "platform/errors.h"
 #include "platform/registry_session.h"
+#include "platform/unique_handle.h"
 #include "platform/text_format.h"
 #include "registration/installed_products.h"
 #include "tests/support/boxes.h"
@@ -72,6 +72,16 @@ struct Registered {
   }
 };
 
+// "kind: message" of the error raised, or "none".
+std::string Raised(const std::string& product, const std::string& subProducts) {
+  try {
+    UnregisterProduct(product, subProducts);
+  } catch (const platform::Exception& error) {
+    return error.KindName() + (": " + error.Message());
+  }
+  return "none";
+}
+
 BOOL WINAPI RefusedWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
   if (written) *written = 0;
   SetLastError(ERROR_DISK_FULL);
@@ -134,39 +144,26 @@ TEST(UnregisteringAProduct, SwitchesTheIncludeFileToTheRemainingSubProducts) {
 }
 
 TEST(UnregisteringAProduct, AFailureKeepsTheWithdrawnValuesWithdrawnAndTheIncludeFileItsBytes) {
-  using Held = std::shared_ptr<void>;
   const struct {
-    const char* kind;
-    const char* message;
-    std::function<Held(const std::string& include)> prepare;
+    bool folderIsNumber, locked, writeRefused;
+    const char* raised;
   } rows[] = {
-      {"ERegistryException", "Invalid data type for 'FolderName'", [](const std::string&) { return Held(); }},
-      {"EFOpenError", "Cannot open file %s", [](const std::string& include) {
-         return Held(CreateFileA(include.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
-       }},
-      {"EFCreateError", "Cannot create file %s", [](const std::string& include) {
-         SetFileAttributesA(include.c_str(), FILE_ATTRIBUTE_READONLY);
-         return Held();
-       }},
-      {"EWriteError", "Stream write error", [](const std::string&) {
-         return Held(std::make_shared<ImportSwap>("kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&RefusedWrite)));
-       }},
+      {true, false, false, "ERegistryException: Invalid data type for 'FolderName'"},
+      {false, true, false, "EFOpenError: Cannot open file %s"},
+      {false, false, true, "EWriteError: Stream write error"},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.kind);
+    SCOPED_TRACE(row.raised);
     Registered registered({"Version", "A", "B"});
-    const bool textFolder = row.kind != std::string("ERegistryException");
-    SetValue(registered.key, "FolderName", textFolder ? REG_SZ : REG_DWORD, textFolder ? registered.folder.Path() : "abc");
+    SetValue(registered.key, "FolderName", row.folderIsNumber ? REG_DWORD : REG_SZ, registered.folder.Path());
     WriteBytes(registered.include, "{$DEFINE A}\n");
-    Held held = row.prepare(registered.include);
-    try {
-      UnregisterProduct(registered.product, "A");
-      ADD_FAILURE();
-    } catch (const platform::Exception& error) {
-      EXPECT_STREQ(error.KindName(), row.kind);
-      EXPECT_EQ(error.Message(), platform::FormatText(row.message, registered.include));
+    {
+      platform::UniqueFile lock;
+      if (row.locked) lock.Reset(CreateFileA(registered.include.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      std::optional<ImportSwap> swap;
+      if (row.writeRefused) swap.emplace("kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&RefusedWrite));
+      EXPECT_EQ(Raised(registered.product, "A"), platform::FormatText(row.raised, registered.include));
     }
-    held.reset();
     EXPECT_EQ(Names(registered.key), "B\r\nFolderName\r\nVersion\r\n");
     EXPECT_EQ(ReadBytes(registered.include), "{$DEFINE A}\n");
   }

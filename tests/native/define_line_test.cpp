@@ -28,5 +28,4 @@ TEST(DefineLines, AreRecognisedAndRewrittenActiveOrCommentedOut) {
       {"", "none"},
   };
   for (const auto& [in, out] : rows) EXPECT_EQ(registration::RewriteDefineLine(in, isRemaining).value_or("none"), out) << in;
-  EXPECT_EQ(registration::ParseDefineLine("// {$DEFINE Grid-Pro}").Symbol, "Grid");
 }
