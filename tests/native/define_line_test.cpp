@@ -19,7 +19,6 @@ TEST(DefineLines, AreRecognisedAndRewrittenActiveOrCommentedOut) {
       {"{$DEFINE Grid-Pro}", "  {$DEFINE Grid}"},
       {"{$DEFINE $a_1Z}x", "//  {$DEFINE $a_1Z}"},
       {"{$DEFINE}", "  {$DEFINE }"},
-      {"{$DEFINE", "  {$DEFINE }"},
       {"\v{$DEFINE Grid}", "none"},
       {"/ {$DEFINE Grid}", "none"},
       {"// // {$DEFINE Grid}", "none"},
