@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text_format.h"
+#include "registration/installed_products.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 #include "uninstall/remove_installed_files.h"
@@ -46,6 +47,9 @@ bool ConfirmUninstall() {
 void RunUninstall() {
   if (!ConfirmUninstall()) return;
   RemoveInstalledFiles();
+  const std::string product = setup::ReadUninstallValue(g_keyName, "PRODUCTNAME");
+  const std::string subProducts = setup::ReadUninstallValue(g_keyName, "SUBPRODUCTNAME");
+  registration::UnregisterProduct(product, subProducts);
   setup::DeleteUninstallRecord(g_keyName);
 }
 

@@ -1,0 +1,80 @@
+#include "registration/installed_products.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/registry_session.h"
+#include "registration/product_include.h"
+
+namespace registration {
+namespace {
+
+const char kInstalledProducts[] = "\\Software\\Quenlar\\InstalledProducts";
+
+std::string ProductKey(const std::string& product) { return kInstalledProducts + ("\\" + product); }
+
+void RemoveFirst(platform::LineList& list, const std::string& name) {
+  const int index = list.FindLine(name);
+  if (index != -1) list.RemoveLine(index);
+}
+
+// Deletes the value of each piece from the current key; a piece that names
+// no value is passed over.
+void WithdrawSubProducts(const platform::RegistrySession& registry, const std::string& subProducts) {
+  platform::LineList pieces;
+  SplitAtChar(subProducts, ';', pieces);
+  for (int i = 0; i < pieces.LineCount(); ++i) registry.RemoveValue(pieces.LineAt(i));
+}
+
+// The product's key is the current key; the list is reused for the products.
+void RemoveProductKey(platform::RegistrySession& registry, const std::string& product, platform::LineList& list) {
+  registry.RemoveValue("Version");
+  registry.RemoveValue("FolderName");
+  registry.RemoveKey(ProductKey(product));
+  if (!registry.OpenPath(kInstalledProducts)) return;
+  registry.ListSubkeys(list);
+  if (list.LineCount() == 0) registry.RemoveKey(kInstalledProducts);
+}
+
+}  // namespace
+
+void SplitAtChar(const std::string& text, char separator, platform::LineList& list) {
+  std::string lines = text;
+  std::replace(lines.begin(), lines.end(), separator, '\n');
+  platform::LineList pieces;
+  pieces.AssignText(lines);
+  list.AppendLines(pieces);
+}
+
+void ListRemainingSubProducts(const std::string& product, platform::LineList& list) {
+  list.RemoveAll();
+  {
+    platform::RegistrySession registry;
+    registry.SetRoot(HKEY_CURRENT_USER);
+    if (registry.OpenPath(ProductKey(product))) {
+      registry.ListValueNames(list);
+      registry.CloseCurrent();
+    }
+  }
+  RemoveFirst(list, "Version");
+  RemoveFirst(list, "FolderName");
+}
+
+void UnregisterProduct(const std::string& product, const std::string& subProducts) {
+  if (product.empty()) return;
+  platform::RegistrySession registry;
+  registry.SetRoot(HKEY_CURRENT_USER);
+  if (!registry.OpenPath(ProductKey(product))) return;
+  WithdrawSubProducts(registry, subProducts);
+  // Declared after the registry object, so that on every path the list goes
+  // first and the registry object then closes the current key as it goes.
+  platform::LineList remaining;
+  ListRemainingSubProducts(product, remaining);
+  if (remaining.LineCount() != 0)
+    UpdateProductInclude(product, registry.ReadText("FolderName"));
+  else
+    RemoveProductKey(registry, product, remaining);
+}
+
+}  // namespace registration
