@@ -9,6 +9,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_executable(portable_tests
   tests/native/text_lines_test.cpp
   tests/native/text_format_test.cpp
-  tests/native/command_words_test.cpp)
+  tests/native/command_words_test.cpp
+  tests/native/environments_test.cpp)
 target_link_libraries(portable_tests PRIVATE portable GTest::gtest_main)
 add_test(NAME portable_tests COMMAND portable_tests)
