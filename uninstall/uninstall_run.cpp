@@ -9,6 +9,8 @@
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 #include "uninstall/remove_installed_files.h"
+#include "uninstall/remove_installed_folders.h"
+#include "uninstall/remove_installed_helps.h"
 
 namespace uninstall {
 namespace {
@@ -46,6 +48,8 @@ bool ConfirmUninstall() {
 void RunUninstall() {
   if (!ConfirmUninstall()) return;
   RemoveInstalledFiles();
+  RemoveInstalledFolders();
+  RemoveInstalledHelps();
   setup::DeleteUninstallRecord(g_keyName);
 }
 
