@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cctype>
-
 #include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
 #include "uninstall/remove_installed_folders.h"
@@ -43,17 +40,13 @@ struct Phase {
   }
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
-
 }  // namespace
 
 TEST(RemovingFolders, SubfoldersGoBeforeTheirParentWhateverTheStoredOrderAndCase) {
   for (bool lowerParentLast : {false, true}) {
     Phase phase;
-    const std::string parent = lowerParentLast ? Lower(phase.p) : phase.p;
+    std::string parent = phase.p;
+    if (lowerParentLast) CharLowerBuffA(&parent[0], static_cast<DWORD>(parent.size()));
     const Paths stored = lowerParentLast ? Paths{phase.lib, phase.help, parent} : Paths{parent, phase.lib, phase.help};
     EXPECT_EQ(phase.Run(stored), (Paths{phase.lib, phase.help, parent}));
     EXPECT_FALSE(Exists(phase.p));
