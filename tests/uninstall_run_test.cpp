@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/borland_key.h"
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
@@ -135,5 +136,23 @@ TEST(UninstallEntry, AFailureDuringFileRemovalShowsOneBoxAfterTheDialogIsGoneAnd
   EXPECT_EQ(exitCode, 1u);
   EXPECT_FALSE(Exists(first));
   EXPECT_TRUE(Exists(later));
+  EXPECT_TRUE(record.Exists());
+}
+
+TEST(UninstallEntry, AFailingHelpCleanupComesAfterTheFoldersAndKeepsTheRecord) {
+  Uninstaller uninstaller;
+  ScratchRecord record;
+  BorlandKey delphi5(6);
+  delphi5.SetRootDir(REG_DWORD, std::string("\1\0\0\0", 4));
+  const std::string folder = uninstaller.folder.File("Lib");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  record.SetValue("FOLDERS", REG_SZ, folder);
+  DWORD exitCode = 0;
+  const auto boxes = uninstaller.Run(" " + record.Name(), IDYES, &exitCode);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].caption, "Application Error");
+  EXPECT_NE(boxes[1].text.find("\nInvalid data type for 'RootDir'."), std::string::npos) << boxes[1].text;
+  EXPECT_EQ(exitCode, 1u);
+  EXPECT_FALSE(Exists(folder));
   EXPECT_TRUE(record.Exists());
 }

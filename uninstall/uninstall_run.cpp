@@ -10,6 +10,8 @@
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 #include "uninstall/remove_installed_files.h"
+#include "uninstall/remove_installed_folders.h"
+#include "uninstall/remove_installed_helps.h"
 
 namespace uninstall {
 namespace {
@@ -50,6 +52,8 @@ void RunUninstall() {
   const std::string product = setup::ReadUninstallValue(g_keyName, "PRODUCTNAME");
   const std::string subProducts = setup::ReadUninstallValue(g_keyName, "SUBPRODUCTNAME");
   registration::UnregisterProduct(product, subProducts);
+  RemoveInstalledFolders();
+  RemoveInstalledHelps();
   setup::DeleteUninstallRecord(g_keyName);
 }
 

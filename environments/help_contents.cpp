@@ -1,0 +1,22 @@
+#include "environments/help_contents.h"
+
+#include "environments/contents_line.h"
+
+namespace environments {
+
+int LocateContentsEntry(const platform::LineList& lines, const std::string& entry) {
+  for (int i = 0; i < lines.LineCount(); ++i)
+    if (platform::CaselessCompareLocale(ContentsLineTarget(lines.LineAt(i)), entry) == 0) return i;
+  return -1;
+}
+
+void RemoveContentsEntry(const std::string& entry, const std::string& path) {
+  platform::LineList lines;
+  lines.LoadLines(path);
+  const int index = LocateContentsEntry(lines, entry);
+  if (index < 0) return;
+  lines.RemoveLine(index);
+  lines.StoreLines(path);
+}
+
+}  // namespace environments

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "environments/environment_table.h"
+#include "environments/help_folders.h"
+#include "platform/errors.h"
+#include "tests/support/borland_key.h"
+#include "tests/support/import_swap.h"
+#include "tests/support/scratch.h"
+#include "uninstall/remove_installed_helps.h"
+#include "uninstall/uninstall_run.h"
+
+using namespace testing_support;
+using namespace environments;
+
+namespace {
+
+constexpr int kCBuilder3 = 3, kCBuilder4 = 5, kDelphi5 = 6;
+
+// An environment whose RootDir is a scratch folder holding HELP, and a record.
+struct Installed {
+  ScratchFolder root;
+  ScratchRecord record;
+  BorlandKey key;
+  int index;
+  explicit Installed(int environment) : key(environment), index(environment) {
+    key.SetRootDir(root.Path());
+    CreateDirectoryA(root.File("HELP").c_str(), nullptr);
+  }
+  std::string Contents() const { return root.File("HELP\\") + EnvironmentAt(index).ContentsFileName; }
+  void Run(const std::string& entries, const char* version = nullptr) const {
+    record.SetValue("INSTALLEDHELPS", REG_SZ, entries);
+    if (version) record.SetValue("DELPHIVER", REG_SZ, version);
+    uninstall::SetUninstallKeyName(record.Name());
+    uninstall::RemoveInstalledHelps();
+  }
+};
+
+decltype(&CreateFileA) g_realCreate = nullptr;
+std::string g_lockPath;
+int g_loads = 0;
+HANDLE g_lock = INVALID_HANDLE_VALUE;
+
+// Before the second load of the contents file, another holder opens it without sharing.
+HANDLE WINAPI LockingCreate(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                            DWORD disposition, DWORD flags, HANDLE from) {
+  if (g_lockPath == path && access == GENERIC_READ && disposition == OPEN_EXISTING && ++g_loads == 2)
+    g_lock = g_realCreate(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  return g_realCreate(path, access, share, security, disposition, flags, from);
+}
+
+}  // namespace
+
+TEST(HelpFolders, FollowRootDirWithOrWithoutFinalBackslashAndAreRelativeWithoutKey) {
+  BorlandKey key(kDelphi5);
+  for (const char* root : {"C:\\D5", "C:\\D5\\"}) {
+    key.SetRootDir(root);
+    EXPECT_EQ(EnvironmentRootDir(kDelphi5), root);
+    EXPECT_EQ(EnvironmentHelpFolder(kDelphi5), "C:\\D5\\HELP\\");
+    EXPECT_EQ(EnvironmentContentsFile(kDelphi5), "C:\\D5\\HELP\\delphi5.cnt");
+  }
+  key.SetRootDir(REG_DWORD, std::string("\1\0\0\0", 4));
+  try {
+    EnvironmentContentsFile(kDelphi5);
+    ADD_FAILURE();
+  } catch (const platform::ERegistryException& error) {
+    EXPECT_EQ(error.Message(), "Invalid data type for 'RootDir'");
+  }
+  if (BorlandKey(kCBuilder4).Existed()) GTEST_SKIP() << "C++Builder 4.0 is installed here";
+  EXPECT_EQ(EnvironmentRootDir(kCBuilder4), "");
+  EXPECT_EQ(EnvironmentContentsFile(kCBuilder4), "HELP\\bcb4.cnt");
+}
+
+TEST(RemovingHelps, EachEntryTakesTheFirstLineItNamesAndOnlyAChangedFileIsWritten) {
+  const struct { const char* entries; const char* before; const char* after; } cases[] = {
+      {"prod.hlp", "a\r\nProd Help=prod.hlp\r\nb\r\n", "a\r\nb\r\n"},
+      {"PROD.HLP", "x=prod.hlp \r\ny=Prod.Hlp\r\n", "x=prod.hlp \r\n"},  // case ignored, a blank not
+      {"c\r\nb=c", "a=b=c\r\nd=c\r\ne\r\n", "e\r\n"},                      // the first "=" decides
+      {"x.hlp", "1=x.hlp\r\n2=x.hlp\r\n", "2=x.hlp\r\n"},
+      {"x.hlp\r\nx.hlp", "1=x.hlp\r\nk\r\n2=x.hlp\r\n3=x.hlp\r\n", "k\r\n3=x.hlp\r\n"},
+      {"prod.hlp", "a\nP=prod.hlp\nb", "a\r\nb\r\n"},
+      {"none.hlp", "a\nb=c", "a\nb=c"},
+      {"", "a\nb", "a\nb"},
+      // An empty entry would take the first line without target.
+      {"\r\nprod.hlp\r\n\r\n", ":Base x\r\nP=prod.hlp\r\nT=\r\n", ":Base x\r\nT=\r\n"},
+  };
+  for (const auto& c : cases) {
+    const Installed delphi5(kDelphi5);
+    WriteBytes(delphi5.Contents(), c.before);
+    delphi5.Run(c.entries);
+    EXPECT_EQ(ReadBytes(delphi5.Contents()), c.after) << c.entries;
+  }
+}
+
+TEST(RemovingHelps, DelphiverChoosesTheFileAndAMissingFileOrAFolderIsPassedOver) {
+  const Installed cbuilder3(kCBuilder3), delphi5(kDelphi5);
+  for (const Installed* environment : {&cbuilder3, &delphi5}) WriteBytes(environment->Contents(), "P=p.hlp\r\n");
+  cbuilder3.Run("p.hlp", "C3");
+  EXPECT_EQ(ReadBytes(cbuilder3.Contents()), "");
+  EXPECT_EQ(ReadBytes(delphi5.Contents()), "P=p.hlp\r\n");
+
+  const Installed empty(kDelphi5);
+  empty.Run("p.hlp");
+  EXPECT_FALSE(Exists(empty.Contents()));
+  CreateDirectoryA(empty.Contents().c_str(), nullptr);
+  empty.Run("p.hlp");
+}
+
+TEST(RemovingHelps, ALockedContentsFileFailsAndTheEarlierEntriesStayRemoved) {
+  const Installed delphi5(kDelphi5);
+  WriteBytes(delphi5.Contents(), "1=a.hlp\r\n2=b.hlp\r\n");
+  g_lockPath = delphi5.Contents();
+  g_loads = 0;
+  {
+    ImportSwap swap("kernel32.dll", "CreateFileA", reinterpret_cast<const void*>(&LockingCreate));
+    ASSERT_TRUE(swap.Swapped());
+    g_realCreate = reinterpret_cast<decltype(&CreateFileA)>(swap.Original());
+    try {
+      delphi5.Run("a.hlp\r\nb.hlp");
+      ADD_FAILURE();
+    } catch (const platform::EFOpenError& error) {
+      EXPECT_EQ(error.Message(), "Cannot open file " + delphi5.Contents());
+    }
+  }
+  ASSERT_NE(g_lock, INVALID_HANDLE_VALUE);
+  CloseHandle(g_lock);
+  EXPECT_EQ(ReadBytes(delphi5.Contents()), "2=b.hlp\r\n");
+}

@@ -1,0 +1,28 @@
+#include "uninstall/remove_installed_helps.h"
+
+#include "environments/environment_table.h"
+#include "environments/help_contents.h"
+#include "environments/help_folders.h"
+#include "platform/line_list.h"
+#include "setup/path_helpers.h"
+#include "setup/uninstall_record.h"
+#include "uninstall/uninstall_run.h"
+
+namespace uninstall {
+
+void RemoveInstalledHelps() {
+  platform::LineList entries;
+  entries.AssignText(setup::ReadUninstallValue(UninstallKeyName(), "INSTALLEDHELPS"));
+  const int environment =
+      environments::EnvironmentIndex(setup::ReadUninstallValue(UninstallKeyName(), "DELPHIVER"));
+  const std::string contents = environments::EnvironmentContentsFile(environment);
+  if (!setup::FileIsPresent(contents)) return;
+  for (int i = 0; i < entries.LineCount(); ++i) {
+    const std::string entry = entries.LineAt(i);
+    // An empty entry names the first line without a target: a line of the
+    // environment's own, never one that the installer added.
+    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents);
+  }
+}
+
+}  // namespace uninstall

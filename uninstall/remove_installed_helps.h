@@ -1,0 +1,12 @@
+#pragma once
+
+namespace uninstall {
+
+// Removes the record's INSTALLEDHELPS entries, one line each, from the help
+// contents file of the environment named by DELPHIVER (Delphi 5.0 when absent
+// or unknown). Nothing happens when that file is missing or is a folder.
+// Empty entries are passed over. A contents file that cannot be loaded or
+// stored ends the phase with its error; entries removed before stay removed.
+void RemoveInstalledHelps();
+
+}  // namespace uninstall
