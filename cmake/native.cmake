@@ -11,6 +11,7 @@ add_executable(portable_tests
   tests/native/text_format_test.cpp
   tests/native/command_words_test.cpp
   tests/native/define_line_test.cpp
-  tests/native/environments_test.cpp)
+  tests/native/environments_test.cpp
+  tests/native/self_removal_test.cpp)
 target_link_libraries(portable_tests PRIVATE portable GTest::gtest_main)
 add_test(NAME portable_tests COMMAND portable_tests)

@@ -17,6 +17,11 @@ struct Uninstaller {
   ScratchFolder folder;
   std::string exe = folder.File("uninstall.exe");
   Uninstaller() { CopyFileA(ProgramPath("uninstall.exe").c_str(), exe.c_str(), FALSE); }
+  // A completed run removes the program file through its batch file, which
+  // may still be running: it goes before the folder does.
+  ~Uninstaller() {
+    if (Exists(folder.File("$delme.bat"))) GoneWithin({exe, folder.File("$delme.bat")}, 10000);
+  }
   std::vector<SeenBox> Run(const std::string& arguments, int confirmAnswer, DWORD* exitCode) {
     return RunAndAnswer("\"" + exe + "\"" + arguments, {{"Uninstall", confirmAnswer}}, exitCode);
   }

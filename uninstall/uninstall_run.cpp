@@ -7,11 +7,13 @@
 
 #include "platform/text_format.h"
 #include "registration/installed_products.h"
+#include "registration/shared_files.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 #include "uninstall/remove_installed_files.h"
 #include "uninstall/remove_installed_folders.h"
 #include "uninstall/remove_installed_helps.h"
+#include "uninstall/remove_self.h"
 
 namespace uninstall {
 namespace {
@@ -55,6 +57,8 @@ void RunUninstall() {
   RemoveInstalledFolders();
   RemoveInstalledHelps();
   setup::DeleteUninstallRecord(g_keyName);
+  // A counter of 0 or more means another installation still uses this program file.
+  if (registration::SharedFileCount(CommandArgument(0)) < 0) RemoveSelf(CommandArgument(0));
 }
 
 void UninstallEntry() {

@@ -102,15 +102,19 @@ std::vector<SeenBox> RunAndAnswer(const std::string& commandLine,
       TerminateProcess(process.Get(), 0xDEAD);
       break;
     }
-    if (HWND box = FindBox(info.dwProcessId)) {
-      boxes.push_back(Read(box));
-      auto answer = answers.find(boxes.back().caption);
-      Press(box, answer == answers.end() ? IDOK : answer->second);
-      WaitGone(box);
-    }
+    AnswerBoxOf(info.dwProcessId, answers, boxes);
   }
   GetExitCodeProcess(process.Get(), exitCode);
   return boxes;
+}
+
+void AnswerBoxOf(DWORD processId, const std::map<std::string, int>& answers, std::vector<SeenBox>& boxes) {
+  if (HWND box = FindBox(processId)) {
+    boxes.push_back(Read(box));
+    auto answer = answers.find(boxes.back().caption);
+    Press(box, answer == answers.end() ? IDOK : answer->second);
+    WaitGone(box);
+  }
 }
 
 BoxAnswerer::BoxAnswerer(std::string caption, int button)

@@ -31,6 +31,10 @@ std::vector<SeenBox> RunAndAnswer(const std::string& commandLine,
                                   const std::map<std::string, int>& answers, DWORD* exitCode,
                                   DWORD timeoutMs = 60000);
 
+// Reads and answers the box that the process shows now, if any, appending it
+// to boxes: with the button mapped to its caption, else IDOK.
+void AnswerBoxOf(DWORD processId, const std::map<std::string, int>& answers, std::vector<SeenBox>& boxes);
+
 // Answers the next box with that caption shown by this process, from a thread
 // of its own, while the test calls the code that shows it.
 class BoxAnswerer {

@@ -57,6 +57,15 @@ std::string ReadBytes(const std::string& path) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool GoneWithin(const std::vector<std::string>& paths, DWORD milliseconds) {
+  for (DWORD waited = 0;; waited += 50, Sleep(50)) {
+    bool gone = true;
+    for (const std::string& path : paths) gone = gone && !Exists(path);
+    if (gone) return true;
+    if (waited >= milliseconds) return false;
+  }
+}
+
 std::string UninstallKeyPath(const std::string& name) {
   return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
 }

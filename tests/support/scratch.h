@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -24,6 +25,8 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
+// Waits until none of the paths exists; false when some still does at the end.
+bool GoneWithin(const std::vector<std::string>& paths, DWORD milliseconds);
 
 // A fresh uninstall record name; the record is removed at the end.
 class ScratchRecord {

@@ -1,0 +1,20 @@
+// Path texts that need no Win32: quoting and the folder of a path.
+#pragma once
+#include <string>
+
+namespace setup {
+
+// The character, the text, the character; nothing inside is escaped.
+std::string QuoteText(const std::string& text, char quote);
+
+// Tells whether a byte starts a double-byte character in the code page.
+using LeadByteTest = bool (*)(unsigned char byte);
+
+// The first i characters of path, i being the position of its last "\" or
+// ":" (0 without either), less the final backslash unless it follows a drive
+// colon or another backslash: "C:\P\a.exe" gives "C:\P", "C:\a.exe" gives
+// "C:\". A "\" or ":" that is the second byte of a double-byte character is
+// no delimiter.
+std::string FolderOfPath(const std::string& path, LeadByteTest isLeadByte);
+
+}  // namespace setup

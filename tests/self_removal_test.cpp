@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "platform/errors.h"
+#include "platform/unique_handle.h"
+#include "tests/support/import_swap.h"
+#include "tests/support/in_process_run.h"
+#include "tests/support/scratch.h"
+#include "uninstall/remove_self.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::string BatchText(const std::string& program, const std::string& batch) {
+  return ":Repeat\r\ndel \"" + program + "\"\r\ndel \"" + program + "\" /aH\r\nif exist \"" + program +
+         "\" goto Repeat\r\ndel \"" + batch + "\"\r\n";
+}
+
+struct Started {
+  std::string commandLine;
+  DWORD startupSize, startupFlags, showWindow, creationFlags;
+};
+
+}  // namespace
+
+TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
+  ScratchFolder folder;
+  CreateDirectoryA(folder.File("Sample Library").c_str(), nullptr);
+  const char root[] = "C:\\qnl-self-removal.exe";
+  const struct {
+    std::string program;
+    DWORD attributes;
+  } cases[] = {{folder.File("Sample Library\\uninstall.exe"), FILE_ATTRIBUTE_NORMAL},
+               {root, FILE_ATTRIBUTE_NORMAL},
+               {folder.File("hidden.exe"), FILE_ATTRIBUTE_HIDDEN},
+               {folder.File("readonly.exe"), FILE_ATTRIBUTE_READONLY}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    const std::string batch = c.program.substr(0, c.program.rfind('\\') + 1) + "$delme.bat";
+    WriteBytes(batch, "an older batch file that is much longer than the new one will be ... ... ...");
+    WriteBytes(c.program, "MZ");
+    SetFileAttributesA(c.program.c_str(), c.attributes);
+    platform::UniqueFile inUse(CreateFileA(c.program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::vector<Started> started;
+    std::vector<DWORD> writes;
+    {
+      Spy<decltype(&CreateProcessA)> spyStart("kernel32.dll", "CreateProcessA",
+          [&](LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags, LPVOID, LPCSTR,
+              LPSTARTUPINFOA startup, LPPROCESS_INFORMATION) {
+            started.push_back({line, startup->cb, startup->dwFlags, startup->wShowWindow, flags});
+          });
+      Spy<decltype(&WriteFile)> spyWrite("kernel32.dll", "WriteFile",
+          [&](HANDLE, LPCVOID, DWORD size, LPDWORD, LPOVERLAPPED) { writes.push_back(size); });
+      uninstall::RemoveSelf(c.program);
+    }
+    const std::string expected = BatchText(c.program, batch);
+    EXPECT_EQ(ReadBytes(batch), expected);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].commandLine, "\"" + batch + "\"");
+    EXPECT_EQ(started[0].startupSize, sizeof(STARTUPINFOA));
+    EXPECT_EQ(started[0].startupFlags, static_cast<DWORD>(STARTF_USESHOWWINDOW));
+    EXPECT_EQ(started[0].showWindow, static_cast<DWORD>(SW_HIDE));
+    EXPECT_EQ(started[0].creationFlags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    std::vector<DWORD> buffered(expected.size() / 128, 128);  // written in 128-byte pieces
+    if (expected.size() % 128) buffered.push_back(expected.size() % 128);
+    EXPECT_EQ(writes, buffered);
+    EXPECT_TRUE(Exists(c.program));
+    inUse.Reset();
+    EXPECT_TRUE(GoneWithin({c.program, batch}, 20000));
+  }
+}
+
+TEST(RemovingSelf, AFreeProgramFileIsDeletedDirectlyWithoutBatchFile) {
+  ScratchFolder folder;
+  WriteBytes(folder.File("uninstall.exe"), "MZ");
+  uninstall::RemoveSelf(folder.File("uninstall.exe"));
+  EXPECT_FALSE(Exists(folder.File("uninstall.exe")));
+  EXPECT_FALSE(Exists(folder.File("$delme.bat")));
+}
+
+namespace {
+
+void SetProgramCounter(const std::string& program, const DWORD* count) {
+  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
+  if (!count) return;
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegSetValueExA(key, program.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(count), 4);
+  RegCloseKey(key);
+}
+
+decltype(&CreateFileA) g_realCreateFile = nullptr;
+
+HANDLE WINAPI BatchFileDenied(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                              DWORD attributes, HANDLE model) {
+  if (std::string(name).find("$delme.bat") == std::string::npos)
+    return g_realCreateFile(name, access, share, security, disposition, attributes, model);
+  SetLastError(ERROR_ACCESS_DENIED);
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbsent) {
+  const DWORD minusOne = 0xFFFFFFFF, zero = 0, two = 2;
+  const struct {
+    const DWORD* count;
+    bool removed;
+  } cases[] = {{nullptr, true}, {&minusOne, true}, {&zero, false}, {&two, false}};
+  for (const auto& c : cases) {
+    ScratchFolder folder;
+    ScratchRecord record;
+    const std::string program = folder.File("uninstall.exe");
+    WriteBytes(program, "MZ");
+    SetProgramCounter(program, c.count);
+    const EntryOutcome outcome = RunEntryInProcess(program, " " + record.Name(), {{"Uninstall", IDYES}});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(Exists(program), !c.removed) << (c.count ? static_cast<int>(*c.count) : -100);
+    EXPECT_FALSE(Exists(folder.File("$delme.bat")));
+  }
+  SetProgramCounter("", nullptr);
+}
+
+TEST(RemovingSelf, ABatchFileThatCannotBeCreatedEndsTheRunWithTheProgramFileInPlaceAndTheRecordGone) {
+  ScratchFolder folder;
+  ScratchRecord record;
+  record.SetValue("PRODUCTNAME", REG_SZ, "");
+  const std::string program = folder.File("uninstall.exe");
+  WriteBytes(program, "MZ");
+  platform::UniqueFile inUse(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ImportSwap denied("kernel32.dll", "CreateFileA", reinterpret_cast<const void*>(&BatchFileDenied));
+  g_realCreateFile = reinterpret_cast<decltype(&CreateFileA)>(denied.Original());
+  const EntryOutcome outcome = RunEntryInProcess(program, " " + record.Name(), {{"Uninstall", IDYES}});
+  ASSERT_EQ(outcome.boxes.size(), 2u);
+  EXPECT_EQ(outcome.boxes[1].text.substr(0, 22), "Exception EInOutError ");
+  EXPECT_EQ(outcome.boxes[1].text.substr(outcome.boxes[1].text.find('\n') + 1), "File access denied.");
+  EXPECT_EQ(outcome.exitCode, 1);
+  EXPECT_TRUE(Exists(program));
+  EXPECT_FALSE(Exists(folder.File("$delme.bat")));
+  EXPECT_FALSE(record.Exists());
+}

@@ -1,0 +1,55 @@
+#include "uninstall/remove_self.h"
+
+#include <windows.h>
+
+#include "platform/text_file.h"
+#include "platform/unique_handle.h"
+#include "setup/path_helpers.h"
+#include "setup/path_text.h"
+#include "uninstall/removal_batch.h"
+
+namespace uninstall {
+namespace {
+
+static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of the 32-bit program");
+
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+// The batch file's "del" skips read-only and system files, and its loop
+// would then never end: such attributes are taken off the program file.
+void AllowDeletion(const std::string& programPath) {
+  const DWORD attributes = GetFileAttributesA(programPath.c_str());
+  const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & blocking))
+    SetFileAttributesA(programPath.c_str(), attributes & ~blocking);
+}
+
+}  // namespace
+
+void RemoveSelf(const std::string& programPath) {
+  if (DeleteFileA(programPath.c_str())) return;
+  AllowDeletion(programPath);
+  const std::string batchPath =
+      setup::AddTrailingBackslash(setup::FolderOfPath(programPath, &IsLeadByte)) + "$delme.bat";
+  platform::TextFile batch(batchPath);
+  for (const std::string& line : RemovalBatchLines(programPath, batchPath)) batch.WriteLine(line);
+  batch.Close();
+  RunHidden(setup::QuoteText(batchPath, '"'));
+}
+
+bool RunHidden(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION created{};
+  std::string line = commandLine;  // CreateProcessA may write into it
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                      &startup, &created))
+    return false;
+  platform::UniqueKernelObject process(created.hProcess);
+  platform::UniqueKernelObject thread(created.hThread);
+  return true;
+}
+
+}  // namespace uninstall

@@ -1,0 +1,19 @@
+// The last step of the run: removing the program's own file.
+#pragma once
+#include <string>
+
+namespace uninstall {
+
+// Deletes the program file; when that fails (a running program's file is
+// locked), writes "$delme.bat" beside it and starts it hidden: it deletes the
+// file once the program has ended, then itself. A read-only or system
+// attribute of the program file is cleared first, so that the batch file's
+// loop can end. Raises EInOutError when the batch file cannot be created or
+// written; the program file then stays.
+void RemoveSelf(const std::string& programPath);
+
+// Starts a process for the command line in a hidden window without waiting
+// for it; true when it was created. Its two handles are closed at once.
+bool RunHidden(const std::string& commandLine);
+
+}  // namespace uninstall
