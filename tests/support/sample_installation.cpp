@@ -1,0 +1,98 @@
+#include "tests/support/sample_installation.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/unique_handle.h"
+#include "tests/support/scratch.h"
+
+namespace testing_support {
+namespace {
+
+const char kRecord[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenlar Sample Library";
+
+// The repository's folder as Wine sees it (drive Z: is the Linux root).
+std::string RepositoryPath(const std::string& relative) {
+  std::string path = "Z:" + std::string(QNL_SOURCE_DIR) + "/" + relative;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+void RunAndWait(std::string commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
+  platform::UniqueKernelObject process(info.hProcess), thread(info.hThread);
+  WaitForSingleObject(process.Get(), 30000);
+}
+
+void RemoveFolderTree(const std::string& path) {
+  RunAndWait("cmd /c rmdir /s /q \"" + path + "\"");
+}
+
+}  // namespace
+
+std::vector<std::string> SampleInstallation::Files() {
+  const std::string product = kProduct, shared = "C:\\Program Files\\Quenlar\\Shared\\";
+  return {product + "\\Lib\\Grid.dcu", product + "\\Lib\\Win32\\DataGrid.dcu", shared + "QnlCore.bpl",
+          product + "\\Help\\Sample.hlp", shared + "QnlTwice.dll", shared + "QnlTwice.dll"};
+}
+
+std::string SampleInstallation::SampleFile(const std::string& name) { return ReadBytes(RepositoryPath("docs/sample/" + name)); }
+
+void SampleInstallation::RemoveEverything() {
+  RemoveFolderTree("C:\\Program Files\\Quenlar");
+  RemoveFolderTree("C:\\Program Files\\Borland\\Delphi5");
+  DeleteTree(HKEY_LOCAL_MACHINE, kRecord);
+  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
+  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledProducts\\Sample Library");
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledProducts");  // only when empty
+  DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0");
+}
+
+SampleInstallation::SampleInstallation() {
+  RemoveEverything();
+  RunAndWait("regedit /s \"" + RepositoryPath("docs/sample-installation.reg") + "\"");
+  for (const char* folder : {"C:\\Program Files\\Quenlar", "C:\\Program Files\\Quenlar\\Shared", kProduct,
+                             "C:\\Program Files\\Quenlar\\Sample Library\\Lib",
+                             "C:\\Program Files\\Quenlar\\Sample Library\\Lib\\Win32",
+                             "C:\\Program Files\\Quenlar\\Sample Library\\Help",
+                             "C:\\Program Files\\Quenlar\\Sample Library\\units", "C:\\Program Files\\Borland",
+                             "C:\\Program Files\\Borland\\Delphi5", "C:\\Program Files\\Borland\\Delphi5\\HELP"})
+    CreateDirectoryA(folder, nullptr);
+  for (const std::string& file : Files()) WriteBytes(file, "installed");
+  WriteBytes(Include(), SampleFile("prod.inc"));
+  WriteBytes(kContents, SampleFile("delphi5.cnt"));
+  CopyFileA(ProgramPath("uninstall.exe").c_str(), Program().c_str(), FALSE);
+}
+
+SampleInstallation::~SampleInstallation() {
+  if (Exists(Batch())) GoneWithin({Program(), Batch()}, 20000);
+  RemoveEverything();
+}
+
+std::vector<std::string> KeyContents(void* root, const std::string& path) {
+  std::vector<std::string> contents;
+  platform::UniqueRegKey key;
+  if (RegOpenKeyExA(static_cast<HKEY>(root), path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return contents;
+  char name[256];
+  BYTE data[1024];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLength = sizeof name, dataSize = sizeof data, type = 0;
+    if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+    const std::string text = type == REG_DWORD ? std::to_string(*reinterpret_cast<const int*>(data))
+                                               : std::string(reinterpret_cast<const char*>(data), dataSize ? dataSize - 1 : 0);
+    contents.push_back(std::string(name, nameLength) + "=" + text);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLength = sizeof name;
+    if (RegEnumKeyExA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    contents.push_back("[" + std::string(name, nameLength) + "]");
+  }
+  std::sort(contents.begin(), contents.end());
+  return contents;
+}
+
+}  // namespace testing_support
