@@ -56,7 +56,7 @@ EntryOutcome RunEntryInProcess(const std::string& programPath, const std::string
   answering.stop = true;
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
-  outcome.boxes = answering.boxes;
+  outcome.boxes = std::move(answering.boxes);  // no allocation: memory may be running out
   return outcome;
 }
 

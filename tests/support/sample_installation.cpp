@@ -28,10 +28,6 @@ void RunAndWait(std::string commandLine) {
   WaitForSingleObject(process.Get(), 30000);
 }
 
-void RemoveFolderTree(const std::string& path) {
-  RunAndWait("cmd /c rmdir /s /q \"" + path + "\"");
-}
-
 }  // namespace
 
 std::vector<std::string> SampleInstallation::Files() {

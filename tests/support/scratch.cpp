@@ -15,23 +15,6 @@ std::string UniqueSuffix() {
   return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
 }
 
-void RemoveFolderTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolderTree(child);
-      else DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-}
-
 }  // namespace
 
 ScratchFolder::ScratchFolder() {
@@ -55,6 +38,23 @@ std::string ReadBytes(const std::string& path) {
   return bytes.str();
 }
 
+void RemoveFolderTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolderTree(child);
+      else DeleteFileA(child.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool GoneWithin(const std::vector<std::string>& paths, DWORD milliseconds) {
@@ -70,18 +70,20 @@ std::string UninstallKeyPath(const std::string& name) {
   return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
 }
 
+void SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+  HKEY opened = nullptr;
+  RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+  RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+  RegCloseKey(opened);
+}
+
 void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()), RegDeleteKeyA(root, path.c_str()); }
 
 ScratchRecord::ScratchRecord() : name_("QnlTestRecord-" + UniqueSuffix()) {}
 ScratchRecord::~ScratchRecord() { DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_)); }
 
 void ScratchRecord::SetValue(const std::string& value, DWORD type, const std::string& data) const {
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                  nullptr, &key, nullptr);
-  RegSetValueExA(key, value.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                 static_cast<DWORD>(data.size()));
-  RegCloseKey(key);
+  SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_), value, type, data);
 }
 
 bool ScratchRecord::Exists() const {

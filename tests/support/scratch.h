@@ -25,6 +25,8 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
+// Removes the folder with everything in it, attributes notwithstanding.
+void RemoveFolderTree(const std::string& path);
 // Waits until none of the paths exists; false when some still does at the end.
 bool GoneWithin(const std::vector<std::string>& paths, DWORD milliseconds);
 
@@ -44,6 +46,8 @@ class ScratchRecord {
 };
 
 std::string UninstallKeyPath(const std::string& name);
+// Creates the key when missing and sets the value to the bytes given.
+void SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);
 void DeleteTree(HKEY root, const std::string& path);
 
 // A program built beside the test programs.
