@@ -127,6 +127,8 @@ namespace {
 
 decltype(&WriteFile) g_realWriteFile = nullptr;
 int g_writeCalls = 0;
+const void* g_realClose = nullptr;
+int g_closeCalls = 0;
 
 // The first write stops half-way with a full disk; later ones go through.
 BOOL WINAPI WriteFileThatStopsHalfWay(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
@@ -136,6 +138,14 @@ BOOL WINAPI WriteFileThatStopsHalfWay(HANDLE file, LPCVOID data, DWORD size, LPD
   if (written) *written = half;
   SetLastError(ERROR_DISK_FULL);
   return ok && FALSE;
+}
+
+// The first close reports a failure (the handle is closed all the same).
+BOOL WINAPI CloseThatFails(HANDLE handle) {
+  const BOOL closed = reinterpret_cast<decltype(&CloseHandle)>(g_realClose)(handle);
+  if (g_closeCalls++ > 0) return closed;
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
 }
 
 UINT WINAPI NoTemporaryFile(LPCSTR, LPCSTR, UINT, LPSTR) {
@@ -176,10 +186,15 @@ bool NoTemporaryFileLeft(const ScratchFolder& folder) {
 
 }  // namespace
 
-TEST(LineFile, AFailedWriteLeavesAnExistingTargetAsItWasAndANewOneGone) {
-  for (const bool existing : {true, false}) {
-    for (const bool temporary : {true, false}) {
-      SCOPED_TRACE(std::string(existing ? "existing" : "new") + (temporary ? ", temporary file" : ", in place"));
+TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
+  for (const bool existing : {true, false})
+  for (const bool temporary : {true, false})
+  for (const char* fault : {"WriteFile", "CloseHandle"}) {
+    // Rewritten in place, the text is on the disk once it is flushed: a close
+    // failing after that changes nothing.
+    if (!temporary && std::string(fault) == "CloseHandle") continue;
+    {
+      SCOPED_TRACE(std::string(existing ? "existing" : "new") + (temporary ? ", temporary file, " : ", in place, ") + fault);
       ScratchFolder folder;
       const std::string path = folder.File("help.cnt");
       if (existing) {
@@ -189,10 +204,13 @@ TEST(LineFile, AFailedWriteLeavesAnExistingTargetAsItWasAndANewOneGone) {
       const FileState before = StateOf(path);
       std::optional<ImportSwap> noTemporary;
       if (!temporary) noTemporary.emplace("kernel32.dll", "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile));
-      ImportSwap swap("kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&WriteFileThatStopsHalfWay));
+      const bool write = std::string(fault) == "WriteFile";
+      ImportSwap swap("kernel32.dll", fault, write ? reinterpret_cast<const void*>(&WriteFileThatStopsHalfWay)
+                                                   : reinterpret_cast<const void*>(&CloseThatFails));
       ASSERT_TRUE(swap.Swapped());
       g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(swap.Original());
-      g_writeCalls = 0;
+      g_realClose = swap.Original();
+      g_writeCalls = g_closeCalls = 0;
       try {
         Of({"new content that is long enough"}).StoreLines(path);
         ADD_FAILURE();

@@ -58,7 +58,7 @@ BOOL CALLBACK CollectOtherWindow(HWND window, LPARAM param) {
 
 SeenBox Read(HWND box) {
   SeenBox seen;
-  char text[4096] = {};
+  char text[8192] = {};
   GetWindowTextA(box, text, sizeof text);
   seen.caption = text;
   text[0] = '\0';

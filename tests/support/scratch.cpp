@@ -71,8 +71,13 @@ std::string UninstallKeyPath(const std::string& name) {
 }
 
 void SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
-  HKEY opened = nullptr;
-  RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+  // The last level is made below its parent: Wine refuses a whole path whose
+  // last name is near the registry's 255-character limit.
+  const std::size_t slash = key.rfind('\\');
+  HKEY parent = nullptr, opened = nullptr;
+  RegCreateKeyExA(root, key.substr(0, slash).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent, nullptr);
+  RegCreateKeyExA(parent, key.substr(slash + 1).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+  RegCloseKey(parent);
   RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
   RegCloseKey(opened);
 }
