@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+
 #include "platform/errors.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
@@ -24,26 +26,16 @@ struct Sent {
   std::string text;
 };
 std::vector<Sent> g_sent;
-decltype(&SendDlgItemMessageA) g_realSend = nullptr;
 
-LRESULT WINAPI RecordingSend(HWND dialog, int control, UINT message, WPARAM wParam, LPARAM lParam) {
-  Sent sent{control, message, wParam, lParam, {}};
-  if (message == WM_SETTEXT) sent.text = reinterpret_cast<const char*>(lParam);
-  const LRESULT result = g_realSend(dialog, control, message, wParam, lParam);
-  if (message == WM_SETTEXT) {  // read the text back from the real control
-    char shown[512] = {};
-    GetDlgItemTextA(dialog, control, shown, sizeof shown);
-    sent.text = shown;
-  }
-  g_sent.push_back(sent);
-  return result;
+// Records a message sent to a control; a text as the real control shows it.
+void RecordSent(HWND dialog, int control, UINT message, WPARAM wParam, LPARAM lParam) {
+  char shown[512] = {};
+  if (message == WM_SETTEXT) GetDlgItemTextA(dialog, control, shown, sizeof shown);
+  g_sent.push_back({control, message, wParam, lParam, shown});
 }
 
 void SetCount(const std::string& path, DWORD type, const std::string& data) {
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, kCounters, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, path.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-  RegCloseKey(key);
+  SetRegistryValue(HKEY_CURRENT_USER, kCounters, path, type, data);
 }
 void SetCount(const std::string& path, int count) { SetCount(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4)); }
 
@@ -66,9 +58,8 @@ struct Phase {
   void Run(const std::string& files) {
     record.SetValue("FILES", REG_SZ, files);
     uninstall::SetUninstallKeyName(record.Name());
-    ImportSwap swap("user32.dll", "SendDlgItemMessageA", reinterpret_cast<const void*>(&RecordingSend));
-    ASSERT_TRUE(swap.Swapped());
-    g_realSend = reinterpret_cast<decltype(&SendDlgItemMessageA)>(swap.Original());
+    Spy<decltype(&SendDlgItemMessageA)> spy("user32.dll", "SendDlgItemMessageA", nullptr, &RecordSent);
+    ASSERT_TRUE(spy.Swapped());
     uninstall::RemoveInstalledFiles();
   }
 };
@@ -149,50 +140,33 @@ TEST(RemovingFiles, ACounterOfTheWrongTypeEndsThePhaseWithTheDialogGone) {
 
 namespace {
 
-// Stand-ins that make the call and then act as if a dialog handler had
-// failed while the window system ran it; the failing call is the n-th one.
+// The n-th call of the spied function acts, once it has returned, as if a
+// dialog handler had failed while the window system ran it.
 int g_callsBeforeFailure = 0;
-const void* g_original = nullptr;
 
-void FailInsideTheWindowSystem() {
-  if (g_callsBeforeFailure-- == 0)
-    ui::KeepDialogFailure(std::make_exception_ptr(platform::ERegistryException("handler failed", nullptr)));
-}
-HWND WINAPI CreateAndFail(HINSTANCE a, LPCSTR b, HWND c, DLGPROC d, LPARAM e) {
-  HWND window = reinterpret_cast<decltype(&CreateDialogParamA)>(g_original)(a, b, c, d, e);
-  FailInsideTheWindowSystem();
-  return window;
-}
-LRESULT WINAPI SendAndFail(HWND a, int b, UINT c, WPARAM d, LPARAM e) {
-  const LRESULT result = reinterpret_cast<decltype(&SendDlgItemMessageA)>(g_original)(a, b, c, d, e);
-  FailInsideTheWindowSystem();
-  return result;
-}
-BOOL WINAPI ShowAndFail(HWND a, int b) {
-  const BOOL result = reinterpret_cast<decltype(&ShowWindow)>(g_original)(a, b);
-  FailInsideTheWindowSystem();
-  return result;
-}
-BOOL WINAPI DestroyAndFail(HWND a) {
-  const BOOL result = reinterpret_cast<decltype(&DestroyWindow)>(g_original)(a);
-  FailInsideTheWindowSystem();
-  return result;
+template <typename Function>
+std::shared_ptr<void> FailInsideTheWindowSystem(const char* function) {
+  return std::make_shared<Spy<Function>>("user32.dll", function, nullptr, [](auto...) {
+    if (g_callsBeforeFailure-- == 0)
+      ui::KeepDialogFailure(std::make_exception_ptr(platform::ERegistryException("handler failed", nullptr)));
+  });
 }
 
 }  // namespace
 
 TEST(RemovingFiles, AHandlerFailureIsRaisedAtTheNextStepWhateverCallRanIt) {
+  using Send = decltype(&SendDlgItemMessageA);
   struct Step {
     const char* function;
-    const void* standIn;
+    std::shared_ptr<void> (*fail)(const char*);
     int callsBefore;
     int filesRemoved;
-  } steps[] = {{"CreateDialogParamA", reinterpret_cast<const void*>(&CreateAndFail), 0, 0},
-               {"SendDlgItemMessageA", reinterpret_cast<const void*>(&SendAndFail), 0, 0},  // the bar's range
-               {"ShowWindow", reinterpret_cast<const void*>(&ShowAndFail), 0, 0},
-               {"SendDlgItemMessageA", reinterpret_cast<const void*>(&SendAndFail), 2, 1},  // the first position
-               {"SendDlgItemMessageA", reinterpret_cast<const void*>(&SendAndFail), 4, 2},  // the last position
-               {"DestroyWindow", reinterpret_cast<const void*>(&DestroyAndFail), 0, 2}};
+  } steps[] = {{"CreateDialogParamA", &FailInsideTheWindowSystem<decltype(&CreateDialogParamA)>, 0, 0},
+               {"SendDlgItemMessageA", &FailInsideTheWindowSystem<Send>, 0, 0},  // the bar's range
+               {"ShowWindow", &FailInsideTheWindowSystem<decltype(&ShowWindow)>, 0, 0},
+               {"SendDlgItemMessageA", &FailInsideTheWindowSystem<Send>, 2, 1},  // the first position
+               {"SendDlgItemMessageA", &FailInsideTheWindowSystem<Send>, 4, 2},  // the last position
+               {"DestroyWindow", &FailInsideTheWindowSystem<decltype(&DestroyWindow)>, 0, 2}};
   for (const Step& step : steps) {
     SCOPED_TRACE(std::string(step.function) + " " + std::to_string(step.callsBefore));
     Phase phase;
@@ -200,9 +174,7 @@ TEST(RemovingFiles, AHandlerFailureIsRaisedAtTheNextStepWhateverCallRanIt) {
     for (const std::string& f : files) WriteBytes(f, "x"), SetCount(f, 1);
     phase.record.SetValue("FILES", REG_SZ, files[0] + "\r\n" + files[1]);
     uninstall::SetUninstallKeyName(phase.record.Name());
-    ImportSwap swap("user32.dll", step.function, step.standIn);
-    ASSERT_TRUE(swap.Swapped());
-    g_original = swap.Original();
+    const std::shared_ptr<void> spy = step.fail(step.function);
     g_callsBeforeFailure = step.callsBefore;
     EXPECT_THROW(uninstall::RemoveInstalledFiles(), platform::ERegistryException);
     EXPECT_EQ(!Exists(files[0]) + !Exists(files[1]), step.filesRemoved);

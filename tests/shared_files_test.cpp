@@ -17,10 +17,7 @@ struct Counters {
   Counters() { testing_support::DeleteTree(HKEY_CURRENT_USER, kCounters); }
   ~Counters() { testing_support::DeleteTree(HKEY_CURRENT_USER, kCounters); }
   static void Set(const std::string& path, DWORD type, const std::string& data) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kCounters, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExA(key, path.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
+    testing_support::SetRegistryValue(HKEY_CURRENT_USER, kCounters, path, type, data);
   }
   static void SetCount(const std::string& path, int count) {
     Set(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4));
