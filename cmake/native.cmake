@@ -1,4 +1,5 @@
-# Native build of the portable code, with AddressSanitizer and UBSan.
+# Native build of the portable code with clang: the unit tests under
+# AddressSanitizer and UBSan.
 enable_testing()
 include_directories(${CMAKE_SOURCE_DIR})
 add_compile_options(-g -O1 -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=all)
