@@ -1,5 +1,5 @@
 # Native build of the portable code with clang: the unit tests under
-# AddressSanitizer and UBSan.
+# AddressSanitizer and UBSan, and one libFuzzer target per parser.
 enable_testing()
 include_directories(${CMAKE_SOURCE_DIR})
 add_compile_options(-g -O1 -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=all)
@@ -16,3 +16,7 @@ add_executable(portable_tests
   tests/native/self_removal_test.cpp)
 target_link_libraries(portable_tests PRIVATE portable GTest::gtest_main)
 add_test(NAME portable_tests COMMAND portable_tests)
+
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_subdirectory(tests/fuzz)
+endif()
