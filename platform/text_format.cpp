@@ -5,9 +5,10 @@
 namespace platform {
 namespace {
 
+// Writes into a buffer of at least one byte, keeping the last one for the NUL.
 class Writer {
  public:
-  Writer(char* out, std::size_t capacity) : out_(out), limit_(capacity ? capacity - 1 : 0) {}
+  Writer(char* out, std::size_t capacity) : out_(out), limit_(capacity - 1) {}
   void Put(char c) {
     if (length_ < limit_) out_[length_++] = c;
   }
@@ -15,7 +16,7 @@ class Writer {
     while (text && *text) Put(*text++);
   }
   std::size_t Finish() {
-    if (out_ && limit_ + 1 > 0) out_[length_] = '\0';
+    out_[length_] = '\0';
     return length_;
   }
 
