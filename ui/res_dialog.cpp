@@ -86,7 +86,7 @@ INT_PTR CALLBACK ResDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return FALSE;
 }
 
-void KeepDialogFailure(std::exception_ptr failure) noexcept {
+void KeepDialogFailure(const std::exception_ptr& failure) noexcept {
   if (!g_pendingFailure) g_pendingFailure = failure;
 }
 

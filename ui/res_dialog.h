@@ -76,7 +76,7 @@ INT_PTR CALLBACK ResDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 // Keeps a failure raised while the window system ran ResDialogProc, until the
 // program's side raises it; while one is kept, later ones are dropped.
-void KeepDialogFailure(std::exception_ptr failure) noexcept;
+void KeepDialogFailure(const std::exception_ptr& failure) noexcept;
 
 // Raises, on the program's side of the window system, the kept failure;
 // does nothing when there is none. Called after every call that can make the
