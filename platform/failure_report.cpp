@@ -69,7 +69,7 @@ std::size_t FailureTextInto(char* out, std::size_t capacity, const Exception& er
 }
 
 struct TerminateHandlerInstaller {
-  TerminateHandlerInstaller() { std::set_terminate(&OnTerminate); }
+  TerminateHandlerInstaller() noexcept { std::set_terminate(&OnTerminate); }
 } g_terminateHandler __attribute__((init_priority(101)));
 
 }  // namespace
