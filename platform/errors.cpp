@@ -37,7 +37,9 @@ UINT InOutMessageId(DWORD code) {
 }
 
 // Made during start-up, before the entry point: raising and reporting it
-// needs no memory.
+// needs no memory. Should its own text find no memory, the terminate handler,
+// installed before it, reports that as a runtime error.
+// NOLINTNEXTLINE(cert-err58-cpp): that handler is the report for start-up failures.
 const EOutOfMemory g_outOfMemory __attribute__((init_priority(102)))(
     LoadResourceText(IDS_OUT_OF_MEMORY), nullptr);
 

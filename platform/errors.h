@@ -24,12 +24,14 @@ class Exception {
   const void* location_;
 };
 
+// NOLINTBEGIN(bugprone-macro-parentheses): Name is a class name, which no parentheses can enclose.
 #define PLATFORM_ERROR_KIND(Name)                                             \
   class Name : public Exception {                                             \
    public:                                                                    \
     Name(std::string message, const void* location)                           \
         : Exception(#Name, std::move(message), location) {}                   \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 PLATFORM_ERROR_KIND(EOutOfMemory);
 PLATFORM_ERROR_KIND(ERegistryException);
 PLATFORM_ERROR_KIND(EFOpenError);

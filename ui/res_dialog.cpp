@@ -69,6 +69,7 @@ void TQNLResDialog::HandleCommand(TQNLResDialog& dialog, DialogMessage& message)
   }
 }
 
+// cppcheck-suppress constParameter ; the window system fixes this signature (DLGPROC)
 INT_PTR CALLBACK ResDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
     std::vector<TQNLResDialog*>& dialogs = LiveDialogs();
