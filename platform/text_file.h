@@ -29,7 +29,7 @@ class TextFile {
 
   static constexpr std::size_t kBufferSize = 128;
   UniqueFile file_;
-  char buffer_[kBufferSize];
+  char buffer_[kBufferSize] = {};
   std::size_t used_ = 0;
 };
 
