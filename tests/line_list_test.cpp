@@ -20,12 +20,6 @@ LineList Of(std::initializer_list<const char*> lines) {
   return list;
 }
 
-std::vector<std::string> Lines(const LineList& list) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < list.LineCount(); ++i) lines.push_back(list.LineAt(i));
-  return lines;
-}
-
 }  // namespace
 
 TEST(LineList, IndexesOutsideTheListFailNamingTheIndexAndChangeNothing) {
@@ -40,7 +34,7 @@ TEST(LineList, IndexesOutsideTheListFailNamingTheIndexAndChangeNothing) {
     EXPECT_THROW(list.LineAt(index), platform::EStringListError);
     EXPECT_THROW(list.ReplaceLine(index, "x"), platform::EStringListError);
   }
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(LineList, FindsTheFirstLineEqualWithoutRegardToCase) {
@@ -53,7 +47,7 @@ TEST(LineList, FindsTheFirstLineEqualWithoutRegardToCase) {
 TEST(LineList, SortsParentsBeforeTheirSubfoldersAndAppendsAfterSorting) {
   LineList list = Of({"C:\\B", "C:\\A\\B", "c:\\a"});
   list.SortLines();
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"c:\\a", "C:\\A\\B", "C:\\B"}));
+  EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"c:\\a", "C:\\A\\B", "C:\\B"}));
   list.AppendLine("A");
   EXPECT_EQ(list.LineAt(3), "A");
 }
@@ -63,7 +57,7 @@ TEST(LineList, ReplacesRemovesAndAppendsOtherLists) {
   list.ReplaceLine(1, "B");
   list.RemoveLine(0);
   list.AppendLines(Of({"d", "d"}));
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"B", "c", "d", "d"}));
+  EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"B", "c", "d", "d"}));
   list.RemoveAll();
   EXPECT_EQ(list.LineCount(), 0);
 }
@@ -90,7 +84,7 @@ TEST(LineFile, BytesAfterANulSurviveALoadAndStore) {
   WriteBytes(path, "keep\r\ndrop\r\n" + tail);
   LineList list;
   list.LoadLines(path);
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"keep", "drop"}));
+  EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"keep", "drop"}));
   list.RemoveLine(1);
   list.StoreLines(path);
   EXPECT_EQ(ReadBytes(path), "keep\r\n" + tail);

@@ -172,12 +172,6 @@ std::vector<std::string> Enumerated(bool subkeys) {
   return names;
 }
 
-std::vector<std::string> Lines(const LineList& list) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < list.LineCount(); ++i) lines.push_back(list.LineAt(i));
-  return lines;
-}
-
 }  // namespace
 
 TEST(RegistryKeys, ListsEveryNameInEnumerationOrderWithTheDefaultValueAsEmptyName) {
@@ -203,10 +197,10 @@ TEST(RegistryKeys, ListsEveryNameInEnumerationOrderWithTheDefaultValueAsEmptyNam
       g_realQueryInfo = reinterpret_cast<decltype(&RegQueryInfoKeyA)>(swap->Original());
     }
     registry.ListValueNames(names);
-    EXPECT_EQ(Lines(names), Enumerated(false));
+    EXPECT_EQ(testing_support::LinesOf(names), Enumerated(false));
     EXPECT_EQ(names.LineCount(), 4);
     registry.ListSubkeys(names);
-    EXPECT_EQ(Lines(names), Enumerated(true));
+    EXPECT_EQ(testing_support::LinesOf(names), Enumerated(true));
     EXPECT_EQ(names.LineCount(), 3);
   }
   testing_support::ImportSwap swap("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));

@@ -89,16 +89,6 @@ void SetProgramCounter(const std::string& program, const DWORD* count) {
   RegCloseKey(key);
 }
 
-decltype(&CreateFileA) g_realCreateFile = nullptr;
-
-HANDLE WINAPI BatchFileDenied(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
-                              DWORD attributes, HANDLE model) {
-  if (std::string(name).find("$delme.bat") == std::string::npos)
-    return g_realCreateFile(name, access, share, security, disposition, attributes, model);
-  SetLastError(ERROR_ACCESS_DENIED);
-  return INVALID_HANDLE_VALUE;
-}
-
 }  // namespace
 
 TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbsent) {
@@ -119,23 +109,4 @@ TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbse
     EXPECT_FALSE(Exists(folder.File("$delme.bat")));
   }
   SetProgramCounter("", nullptr);
-}
-
-TEST(RemovingSelf, ABatchFileThatCannotBeCreatedEndsTheRunWithTheProgramFileInPlaceAndTheRecordGone) {
-  ScratchFolder folder;
-  ScratchRecord record;
-  record.SetValue("PRODUCTNAME", REG_SZ, "");
-  const std::string program = folder.File("uninstall.exe");
-  WriteBytes(program, "MZ");
-  platform::UniqueFile inUse(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  ImportSwap denied("kernel32.dll", "CreateFileA", reinterpret_cast<const void*>(&BatchFileDenied));
-  g_realCreateFile = reinterpret_cast<decltype(&CreateFileA)>(denied.Original());
-  const EntryOutcome outcome = RunEntryInProcess(program, " " + record.Name(), {{"Uninstall", IDYES}});
-  ASSERT_EQ(outcome.boxes.size(), 2u);
-  EXPECT_EQ(outcome.boxes[1].text.substr(0, 22), "Exception EInOutError ");
-  EXPECT_EQ(outcome.boxes[1].text.substr(outcome.boxes[1].text.find('\n') + 1), "File access denied.");
-  EXPECT_EQ(outcome.exitCode, 1);
-  EXPECT_TRUE(Exists(program));
-  EXPECT_FALSE(Exists(folder.File("$delme.bat")));
-  EXPECT_FALSE(record.Exists());
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/borland_key.h"
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
@@ -114,50 +113,4 @@ TEST(UninstallEntry, TheRefusalShowsTheErrorIconAndTheConfirmationTheQuestionIco
   EXPECT_FALSE(uninstall::ConfirmUninstall());
   EXPECT_EQ(confirmation.Seen().icon, LoadIconA(nullptr, IDI_QUESTION));
   EXPECT_EQ(confirmation.Seen().buttons, (std::vector<int>{IDYES, IDNO}));
-}
-
-TEST(UninstallEntry, AFailureDuringFileRemovalShowsOneBoxAfterTheDialogIsGoneAndKeepsTheRest) {
-  Uninstaller uninstaller;
-  ScratchRecord record;
-  const std::string first = uninstaller.folder.File("first.dll");
-  const std::string later = uninstaller.folder.File("later.dll");
-  WriteBytes(first, "1");
-  WriteBytes(later, "2");
-  HKEY counters = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &counters, nullptr);
-  const DWORD one = 1;
-  RegSetValueExA(counters, first.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
-  RegSetValueExA(counters, "C:\\bad.dll", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab"), 3);
-  RegSetValueExA(counters, later.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
-  RegCloseKey(counters);
-  record.SetValue("FILES", REG_SZ, first + "\r\nC:\\bad.dll\r\n" + later);
-  DWORD exitCode = 0;
-  const auto boxes = uninstaller.Run(" " + record.Name(), IDYES, &exitCode);
-  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].caption, "Application Error");
-  EXPECT_EQ(boxes[1].text.substr(boxes[1].text.find('\n') + 1), "Invalid data type for 'C:\\bad.dll'.");
-  EXPECT_TRUE(boxes[1].otherWindows.empty());  // the progress dialog went first
-  EXPECT_EQ(exitCode, 1u);
-  EXPECT_FALSE(Exists(first));
-  EXPECT_TRUE(Exists(later));
-  EXPECT_TRUE(record.Exists());
-}
-
-TEST(UninstallEntry, AFailingHelpCleanupComesAfterTheFoldersAndKeepsTheRecord) {
-  Uninstaller uninstaller;
-  ScratchRecord record;
-  BorlandKey delphi5(6);
-  delphi5.SetRootDir(REG_DWORD, std::string("\1\0\0\0", 4));
-  const std::string folder = uninstaller.folder.File("Lib");
-  CreateDirectoryA(folder.c_str(), nullptr);
-  record.SetValue("FOLDERS", REG_SZ, folder);
-  DWORD exitCode = 0;
-  const auto boxes = uninstaller.Run(" " + record.Name(), IDYES, &exitCode);
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].caption, "Application Error");
-  EXPECT_NE(boxes[1].text.find("\nInvalid data type for 'RootDir'."), std::string::npos) << boxes[1].text;
-  EXPECT_EQ(exitCode, 1u);
-  EXPECT_FALSE(Exists(folder));
-  EXPECT_TRUE(record.Exists());
 }

@@ -99,6 +99,12 @@ bool ScratchRecord::Exists() const {
   return true;
 }
 
+std::vector<std::string> LinesOf(const platform::LineList& list) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.LineCount(); ++i) lines.push_back(list.LineAt(i));
+  return lines;
+}
+
 std::string ProgramPath(const std::string& exeName) {
   char self[MAX_PATH + 1];
   const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);

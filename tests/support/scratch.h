@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/line_list.h"
+
 namespace testing_support {
 
 // A fresh folder below %TEMP%, removed with everything in it at the end.
@@ -49,6 +51,9 @@ std::string UninstallKeyPath(const std::string& name);
 // Creates the key when missing and sets the value to the bytes given.
 void SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);
 void DeleteTree(HKEY root, const std::string& path);
+
+// The lines of a list, in order.
+std::vector<std::string> LinesOf(const platform::LineList& list);
 
 // A program built beside the test programs.
 std::string ProgramPath(const std::string& exeName);
