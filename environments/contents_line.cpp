@@ -2,9 +2,9 @@
 
 namespace environments {
 
-std::string ContentsLineTarget(const std::string& line) {
+std::string_view ContentsLineTarget(std::string_view line) {
   const std::size_t equals = line.find('=');
-  return equals == std::string::npos ? std::string() : line.substr(equals + 1);
+  return equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
 }
 
 }  // namespace environments

@@ -1,12 +1,12 @@
 // The line format of an environment's help contents file, as far as the
 // uninstaller reads it.
 #pragma once
-#include <string>
+#include <string_view>
 
 namespace environments {
 
 // The target of a contents line: everything after its first "=", blanks
-// included; the empty text for a line without "=".
-std::string ContentsLineTarget(const std::string& line);
+// included; the empty text for a line without "=". A view into line.
+std::string_view ContentsLineTarget(std::string_view line);
 
 }  // namespace environments

@@ -8,7 +8,7 @@
 
 namespace platform {
 
-int CaselessCompareLocale(const std::string& a, const std::string& b) {
+int CaselessCompareLocale(std::string_view a, std::string_view b) {
   const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
                                     static_cast<int>(a.size()), b.data(),
                                     static_cast<int>(b.size()));
@@ -19,19 +19,21 @@ void LineList::CheckIndex(int index) const {
   if (index < 0 || index >= LineCount()) RaiseError(ErrorKind::StringList, IDS_LIST_INDEX_ERROR, {}, index);
 }
 
-std::string LineList::LineAt(int index) const {
+const std::string& LineList::LineAt(int index) const {
   CheckIndex(index);
   return lines_[static_cast<std::size_t>(index)];
 }
 
-int LineList::AppendLine(const std::string& text) {
-  lines_.push_back(text);
+int LineList::AppendLine(std::string text) {
+  lines_.push_back(std::move(text));
   return LineCount() - 1;
 }
 
 void LineList::AppendLines(const LineList& other) {
-  const std::vector<std::string> copy = other.lines_;
-  lines_.insert(lines_.end(), copy.begin(), copy.end());
+  // With room made first, appending a list to itself reads no moved line.
+  const std::size_t count = other.lines_.size();
+  lines_.reserve(lines_.size() + count);
+  for (std::size_t i = 0; i < count; ++i) lines_.push_back(other.lines_[i]);
 }
 
 void LineList::ReplaceLine(int index, const std::string& text) {

@@ -2,20 +2,23 @@
 // every multi-line value and of every text file that the system edits.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
 
 // CompareStringA with LOCALE_USER_DEFAULT and NORM_IGNORECASE, full lengths.
 // Returns <0, 0 or >0.
-int CaselessCompareLocale(const std::string& a, const std::string& b);
+int CaselessCompareLocale(std::string_view a, std::string_view b);
 
 class LineList {
  public:
   int LineCount() const noexcept { return static_cast<int>(lines_.size()); }
-  // Raises EStringListError "List index out of bounds (%d)" outside 0..count-1.
-  std::string LineAt(int index) const;
-  int AppendLine(const std::string& text);
+  // The line itself, valid until the list changes: callers that keep it copy
+  // it. Raises EStringListError "List index out of bounds (%d)" outside
+  // 0..count-1.
+  const std::string& LineAt(int index) const;
+  int AppendLine(std::string text);
   void AppendLines(const LineList& other);
   void ReplaceLine(int index, const std::string& text);
   void RemoveLine(int index);

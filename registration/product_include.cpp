@@ -32,7 +32,7 @@ void RewriteDefineLines(const std::string& path, platform::LineList& remaining) 
   platform::LineList lines;
   lines.LoadLines(path);
   for (int i = 0; i < lines.LineCount(); ++i) {
-    const std::string line = lines.LineAt(i);
+    const std::string& line = lines.LineAt(i);
     if (IsDefineRegionEnd(line)) break;
     if (const auto rewritten = RewriteDefineLine(line, isRemaining)) lines.ReplaceLine(i, *rewritten);
   }

@@ -18,7 +18,7 @@ void RemoveInstalledHelps() {
   const std::string contents = environments::EnvironmentContentsFile(environment);
   if (!setup::FileIsPresent(contents)) return;
   for (int i = 0; i < entries.LineCount(); ++i) {
-    const std::string entry = entries.LineAt(i);
+    const std::string& entry = entries.LineAt(i);
     // An empty entry names the first line without a target: a line of the
     // environment's own, never one that the installer added.
     if (!entry.empty()) environments::RemoveContentsEntry(entry, contents);
