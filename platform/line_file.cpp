@@ -140,7 +140,8 @@ void LineList::LoadLines(const std::string& path) {
 }
 
 void LineList::StoreLines(const std::string& path) const {
-  const std::string text = JoinedText() + tail_;
+  std::string text = JoinedText();
+  text += tail_;
   // Taking the target exclusively fails where a plain create would: in use,
   // access denied, missing folder; a read-only, hidden or system file is
   // refused as a create of a normal file would refuse it.

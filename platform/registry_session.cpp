@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/string_ids.h"
+#include "platform/text_lines.h"
 
 namespace platform {
 namespace {
@@ -106,14 +107,13 @@ std::string RegistrySession::ReadText(const std::string& name) const {
   DWORD size = 0;
   if (RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
     return {};
-  std::vector<char> data(size);
-  if (RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                       &size) != ERROR_SUCCESS)
+  std::string text(size, '\0');
+  if (RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&text[0]), &size) !=
+      ERROR_SUCCESS)
     RaiseError(ErrorKind::Registry, IDS_FAILED_TO_GET_DATA, name);
   if (type != REG_SZ && type != REG_EXPAND_SZ) RaiseError(ErrorKind::Registry, IDS_INVALID_DATA_TYPE, name);
-  const std::size_t length = size < data.size() ? size : data.size();
-  std::string text(data.data(), length);
-  return text.substr(0, text.find('\0'));
+  CutAtDataEnd(text, size);
+  return text;
 }
 
 int RegistrySession::ReadNumber(const std::string& name) const {
@@ -162,14 +162,14 @@ void RegistrySession::ListSubkeys(LineList& list) const {
   list.RemoveAll();
   KeyInfo info;
   if (!QueryKeyInfo(info)) return;
-  for (const std::string& name : SubkeyNames(current_.Get(), info)) list.AppendLine(name);
+  for (std::string& name : SubkeyNames(current_.Get(), info)) list.AppendLine(std::move(name));
 }
 
 void RegistrySession::ListValueNames(LineList& list) const {
   list.RemoveAll();
   KeyInfo info;
   if (!QueryKeyInfo(info)) return;
-  for (const std::string& name : ValueNames(current_.Get(), info)) list.AppendLine(name);
+  for (std::string& name : ValueNames(current_.Get(), info)) list.AppendLine(std::move(name));
 }
 
 }  // namespace platform

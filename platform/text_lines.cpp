@@ -20,6 +20,12 @@ std::vector<std::string> SplitLines(const char* text, std::size_t size, std::siz
   return lines;
 }
 
+void CutAtDataEnd(std::string& text, std::size_t size) {
+  if (size < text.size()) text.resize(size);
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos) text.resize(nul);
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::size_t total = 0;
   for (const std::string& line : lines) total += line.size() + 2;

@@ -11,6 +11,10 @@ namespace platform {
 // the number of bytes before that NUL (the whole size when there is none).
 std::vector<std::string> SplitLines(const char* text, std::size_t size, std::size_t* consumed = nullptr);
 
+// Cuts registry data read into text to the size read and then before its
+// first NUL, if any: the text of a string value without its terminator.
+void CutAtDataEnd(std::string& text, std::size_t size);
+
 // Every line followed by CR LF, built in one piece.
 std::string JoinLines(const std::vector<std::string>& lines);
 

@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <cstring>
-#include <vector>
-
+#include "platform/text_lines.h"
 #include "platform/unique_handle.h"
 
 namespace setup {
@@ -29,20 +27,20 @@ std::string ReadUninstallValue(const std::string& keyName, const std::string& va
           ERROR_SUCCESS ||
       size == 0)
     return {};
-  // A value that grew since the size was asked for is read again with the
-  // size that the failed read reports: losing FILES here would lose the list
-  // of installed files for good.
-  std::vector<char> data(size);
+  // Read straight into the text, as FILES may hold a megabyte. A value that
+  // grew since the size was asked for is read again with the size that the
+  // failed read reports: losing FILES here would lose the list of installed
+  // files for good.
+  std::string text(size, '\0');
   LONG result;
   while ((result = RegQueryValueExA(record.Get(), valueName.c_str(), nullptr, nullptr,
-                                    reinterpret_cast<BYTE*>(data.data()), &size)) == ERROR_MORE_DATA) {
-    data.resize(size > data.size() ? size : data.size() * 2);
-    size = static_cast<DWORD>(data.size());
+                                    reinterpret_cast<BYTE*>(&text[0]), &size)) == ERROR_MORE_DATA) {
+    text.resize(size > text.size() ? size : text.size() * 2);
+    size = static_cast<DWORD>(text.size());
   }
   if (result != ERROR_SUCCESS) return {};  // the value went away meanwhile
-  const std::size_t length = size < data.size() ? size : data.size();
-  const void* nul = std::memchr(data.data(), '\0', length);
-  return std::string(data.data(), nul ? static_cast<const char*>(nul) - data.data() : length);
+  platform::CutAtDataEnd(text, size);
+  return text;
 }
 
 void DeleteUninstallRecord(const std::string& keyName) {

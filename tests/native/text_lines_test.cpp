@@ -3,6 +3,7 @@
 #include "platform/text_lines.h"
 
 using platform::CaselessCompareAscii;
+using platform::CutAtDataEnd;
 using platform::JoinLines;
 using platform::SplitLines;
 using Lines = std::vector<std::string>;
@@ -25,6 +26,15 @@ TEST(SplittingText, ANulEndsTheTextAndReportsWhereItStood) {
   std::size_t consumed = 99;
   EXPECT_EQ(SplitLines(text.data(), text.size(), &consumed), Lines{"a"});
   EXPECT_EQ(consumed, 1u);
+}
+
+TEST(RegistryDataAsText, EndsAtTheSizeReadOrBeforeTheFirstNul) {
+  const struct { std::string data; std::size_t size; const char* text; } cases[] = {
+      {std::string("ab\0c", 4), 4, "ab"}, {"abc", 2, "ab"}, {"abc", 5, "abc"}, {std::string("\0", 1), 1, ""}};
+  for (auto c : cases) {
+    CutAtDataEnd(c.data, c.size);
+    EXPECT_EQ(c.data, c.text);
+  }
 }
 
 TEST(JoiningLines, EveryLineTheLastIncludedEndsInCrLf) {
