@@ -51,9 +51,13 @@ std::size_t FailureTextInto(char* out, std::size_t capacity, const Exception& er
   ExitProcess(kRuntimeErrorNumber);
 }
 
-// A failure with no handler in place: during start-up, in shutdown, or one
-// that escaped a destructor.
-[[noreturn]] void OnTerminate() noexcept {
+struct TerminateHandlerInstaller {
+  TerminateHandlerInstaller() noexcept { std::set_terminate(&TerminateProgram); }
+} g_terminateHandler __attribute__((init_priority(101)));
+
+}  // namespace
+
+void TerminateProgram() noexcept {
   const void* location = nullptr;
   if (std::exception_ptr current = std::current_exception()) {
     try {
@@ -67,12 +71,6 @@ std::size_t FailureTextInto(char* out, std::size_t capacity, const Exception& er
   }
   ReportRuntimeError(location);
 }
-
-struct TerminateHandlerInstaller {
-  TerminateHandlerInstaller() noexcept { std::set_terminate(&OnTerminate); }
-} g_terminateHandler __attribute__((init_priority(101)));
-
-}  // namespace
 
 std::string FailureText(const Exception& error, const void* location) {
   char text[kFailureTextLength + 1];

@@ -16,6 +16,11 @@ std::string FailureText(const Exception& error, const void* location);
 // memory can itself be reported. Returns when the user has closed the box.
 void ReportFailure(const Exception& error, const void* location) noexcept;
 
+// The program's terminate path, for a failure with no handler in place
+// (during start-up, in shutdown, or one that escaped a destructor): the
+// runtime-error box, then exit code 217.
+[[noreturn]] void TerminateProgram() noexcept;
+
 // Runs entry with failure reporting in place; returns the exit code: 0 when
 // entry returns, 1 after a reported failure. An exception that is not one of
 // the typed errors is reported as the out-of-memory error.
