@@ -1,5 +1,6 @@
 // Times one uninstall run from the start of its process to the end of its
-// work, and prints the seconds, how the program file went and the exit code:
+// work, and prints the seconds, how the program file went, the exit code and
+// the seconds until the process ended:
 //
 //   bench_timer <caption> <command line> [<program file> <batch file>]
 //
@@ -49,15 +50,20 @@ int main(int argc, char** argv) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   LARGE_INTEGER start;
+  LARGE_INTEGER exited;
   LARGE_INTEGER end;
   QueryPerformanceCounter(&start);
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  // Detached, as Windows starts an uninstaller: whatever it starts in turn
+  // (the batch file) gets a console of its own instead of this one.
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
+                      &process)) {
     std::fprintf(stderr, "bench_timer: cannot start %s (%lu)\n", argv[2], GetLastError());
     return 1;
   }
   if (std::string(argv[1]) != "-") AnswerYes(process, argv[1]);
   WaitForSingleObject(process.hProcess, INFINITE);
-  QueryPerformanceCounter(&end);
+  QueryPerformanceCounter(&exited);
+  end = exited;
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
@@ -72,6 +78,6 @@ int main(int argc, char** argv) {
     if (Exists(argv[3]) || Exists(argv[4])) removal = "stuck";
     QueryPerformanceCounter(&end);
   }
-  std::printf("%.3f %s %lu\n", Seconds(start, end), removal, exitCode);
+  std::printf("%.3f %s %lu %.3f\n", Seconds(start, end), removal, exitCode, Seconds(start, exited));
   return 0;
 }
