@@ -47,6 +47,10 @@ TEST(FailureReporting, EachErrorKindGivesOneApplicationErrorBoxAndExitCode1) {
   ExpectOneFailureBox("inout32", "EInOutError", "I/O error 32.");
   ExpectOneFailureBox("memory", "EOutOfMemory", "Out of memory.");
   ExpectOneFailureBox("length", "EOutOfMemory", "Out of memory.");  // a runtime exception of another kind
+  ExpectOneFailureBox("range", "EOutOfMemory", "Out of memory.");   // and one raised with a formatted message
+  // The standard library's own raises are the program's: they name the place that called the library.
+  for (const char* mode : {"length", "range"})
+    EXPECT_EQ(RunRaiser(mode).boxes.at(0).text.find(" at 00000000."), std::string::npos) << mode;
 }
 
 TEST(FailureReporting, AFailureOutsideTheHandlerGivesTheRuntimeErrorBoxAndExitCode217) {

@@ -58,6 +58,11 @@ TEST(LineList, ReplacesRemovesAndAppendsOtherLists) {
   list.RemoveLine(0);
   list.AppendLines(Of({"d", "d"}));
   EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"B", "c", "d", "d"}));
+  // The list's own lines, read in place, as what is appended or put in.
+  list.AppendLines(list);
+  list.AppendLine(list.LineAt(0));
+  list.ReplaceLine(1, list.LineAt(0));
+  EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"B", "B", "d", "d", "B", "c", "d", "d", "B"}));
   list.RemoveAll();
   EXPECT_EQ(list.LineCount(), 0);
 }

@@ -42,6 +42,7 @@ void Raise() {
   if (mode == "inout5") RaiseInOutError(5);
   if (mode == "inout32") RaiseInOutError(32);
   if (mode == "length") std::string().reserve(std::string().max_size() + 1);
+  if (mode == "range") static_cast<void>(std::string().substr(1));
   if (mode == "memory") {
     volatile std::size_t huge = static_cast<std::size_t>(-1) / 2;
     static_cast<void>(::operator new(huge));
