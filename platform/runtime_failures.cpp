@@ -9,6 +9,7 @@
 // type name on a console that the program does not have; the program's own
 // terminate path takes its place, also before that path is installed.
 namespace __gnu_cxx {
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the runtime's own handler, defined in its place.
 void __verbose_terminate_handler() { platform::TerminateProgram(); }
 }  // namespace __gnu_cxx
 
@@ -25,6 +26,8 @@ namespace {
 // RunProgram reports every exception that is not a typed error as the
 // out-of-memory error, so the library raises that error itself, at the place
 // that called it.
+// NOLINTBEGIN(bugprone-reserved-identifier, cert-dcl58-cpp, cert-dcl50-cpp): the library's own
+// helpers, defined in its place with its signatures, the variadic one included.
 namespace std {
 #define PLATFORM_RAISES_OUT_OF_MEMORY(name, ...) \
   void name(__VA_ARGS__) { RaiseOutOfMemory(__builtin_return_address(0)); }
@@ -45,3 +48,4 @@ PLATFORM_RAISES_OUT_OF_MEMORY(__throw_runtime_error, const char*)
 PLATFORM_RAISES_OUT_OF_MEMORY(__throw_underflow_error, const char*)
 #undef PLATFORM_RAISES_OUT_OF_MEMORY
 }  // namespace std
+// NOLINTEND(bugprone-reserved-identifier, cert-dcl58-cpp, cert-dcl50-cpp)

@@ -3,13 +3,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "environments/contents_line.h"
 #include "platform/text_lines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   for (const std::string& line : platform::SplitLines(reinterpret_cast<const char*>(data), size)) {
-    const std::string target = environments::ContentsLineTarget(line);
+    const std::string_view target = environments::ContentsLineTarget(line);
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos ? !target.empty() : line.compare(equals + 1, std::string::npos, target) != 0)
       std::abort();
