@@ -15,7 +15,7 @@ const char kRefusal[] = "Do not call this program directly.\r\nUse Add/Remove Pr
 struct Uninstaller {
   ScratchFolder folder;
   std::string exe = folder.File("uninstall.exe");
-  Uninstaller() { CopyFileA(ProgramPath("uninstall.exe").c_str(), exe.c_str(), FALSE); }
+  Uninstaller() { CopyUninstallProgram(exe); }
   // A completed run removes the program file through its batch file, which
   // may still be running: it goes before the folder does.
   ~Uninstaller() {
@@ -26,15 +26,18 @@ struct Uninstaller {
   }
 };
 
-// The names of the uninstall records, in enumeration order.
+// The names of the uninstall records, in enumeration order, less the scratch
+// and sample records that other test programs may make meanwhile.
 std::vector<std::string> RecordNames() {
   HKEY parent = nullptr;
   RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath("").c_str(), 0, KEY_READ, &parent);
   std::vector<std::string> names;
   char name[256];
   for (DWORD i = 0, length = sizeof name; RegEnumKeyExA(parent, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-       ++i, length = sizeof name)
-    names.emplace_back(name, length);
+       ++i, length = sizeof name) {
+    const std::string found(name, length);
+    if (found.rfind("QnlTestRecord-", 0) != 0 && found != "Quenlar Sample Library") names.push_back(found);
+  }
   RegCloseKey(parent);
   return names;
 }

@@ -7,6 +7,7 @@ namespace {
 
 struct Search {
   DWORD processId;
+  const char* caption;  // any when null
   HWND found;
 };
 
@@ -17,16 +18,18 @@ BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
   GetWindowThreadProcessId(window, &owner);
   char className[32] = {};
   GetClassNameA(window, className, sizeof className);
+  char caption[256] = {};
+  GetWindowTextA(window, caption, sizeof caption);
   if (owner == search->processId && std::string(className) == "#32770" && IsWindowVisible(window) &&
-      GetDlgItem(window, 0xFFFF)) {
+      GetDlgItem(window, 0xFFFF) && (!search->caption || search->caption == std::string(caption))) {
     search->found = window;
     return FALSE;
   }
   return TRUE;
 }
 
-HWND FindBox(DWORD processId) {
-  Search search{processId, nullptr};
+HWND FindBox(DWORD processId, const char* caption = nullptr) {
+  Search search{processId, caption, nullptr};
   EnumWindows(&FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -136,8 +139,8 @@ SeenBox BoxAnswerer::Seen() {
 DWORD WINAPI BoxAnswerer::Watch(void* param) {
   BoxAnswerer* self = static_cast<BoxAnswerer*>(param);
   for (int i = 0; i < 1000; ++i) {
-    HWND box = FindWindowA("#32770", self->caption_.c_str());
-    if (box && GetDlgItem(box, 0xFFFF)) {
+    // Only this process's boxes: other test programs may show theirs meanwhile.
+    if (HWND box = FindBox(GetCurrentProcessId(), self->caption_.c_str())) {
       self->seen_ = Read(box);
       Press(box, self->button_);
       WaitGone(box);

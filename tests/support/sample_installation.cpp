@@ -12,12 +12,8 @@ namespace {
 
 const char kRecord[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenlar Sample Library";
 
-// The repository's folder as Wine sees it (drive Z: is the Linux root).
-std::string RepositoryPath(const std::string& relative) {
-  std::string path = "Z:" + std::string(QNL_SOURCE_DIR) + "/" + relative;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
+// The repository's folder as Wine sees it.
+std::string RepositoryPath(const std::string& relative) { return WindowsPathOf(QNL_SOURCE_DIR "/" + relative); }
 
 void RunAndWait(std::string commandLine) {
   STARTUPINFOA startup{};
@@ -61,7 +57,7 @@ SampleInstallation::SampleInstallation() {
   for (const std::string& file : Files()) WriteBytes(file, "installed");
   WriteBytes(Include(), SampleFile("prod.inc"));
   WriteBytes(kContents, SampleFile("delphi5.cnt"));
-  CopyFileA(ProgramPath("uninstall.exe").c_str(), Program().c_str(), FALSE);
+  CopyUninstallProgram(Program());
 }
 
 SampleInstallation::~SampleInstallation() {

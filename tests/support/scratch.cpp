@@ -3,6 +3,9 @@
 #define _WIN32_WINNT 0x0600
 #include "tests/support/scratch.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -110,6 +113,19 @@ std::string ProgramPath(const std::string& exeName) {
   const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
   std::string path(self, length);
   return path.substr(0, path.find_last_of('\\') + 1) + exeName;
+}
+
+std::string WindowsPathOf(const std::string& hostPath) {
+  std::string path = "Z:" + hostPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::string UninstallProgram() { return WindowsPathOf(QNL_UNINSTALL_PROGRAM); }
+
+void CopyUninstallProgram(const std::string& path) {
+  EXPECT_TRUE(CopyFileA(UninstallProgram().c_str(), path.c_str(), FALSE))
+      << "cannot copy " << UninstallProgram() << ": build the preset \"shipped\" first";
 }
 
 }  // namespace testing_support

@@ -58,4 +58,15 @@ std::vector<std::string> LinesOf(const platform::LineList& list);
 // A program built beside the test programs.
 std::string ProgramPath(const std::string& exeName);
 
+// A path of this machine's file system as Wine shows it (drive Z: is the root).
+std::string WindowsPathOf(const std::string& hostPath);
+
+// The uninstaller that tests start as a child process, as Windows starts it:
+// the shipped program where the tests are 32-bit, else the 64-bit build's.
+std::string UninstallProgram();
+
+// Copies the uninstaller to path; a failed copy fails the test, naming the
+// program (the shipped build may not have been built).
+void CopyUninstallProgram(const std::string& path);
+
 }  // namespace testing_support
