@@ -33,12 +33,13 @@ bool KeywordAt(const std::string& line, std::size_t at) {
 
 DefineLine ParseDefineLine(const std::string& line) {
   std::size_t at = SkipWhitespace(line, 0);
-  if (line.compare(at, 2, "//") == 0) at = SkipWhitespace(line, at + 2);
+  const bool commented = line.compare(at, 2, "//") == 0;
+  if (commented) at = SkipWhitespace(line, at + 2);
   if (!KeywordAt(line, at)) return {};
   at = SkipWhitespace(line, at + kKeywordLength);
   std::size_t end = at;
   while (end < line.size() && IsSymbolCharacter(line[end])) ++end;
-  return {true, line.substr(at, end - at)};
+  return {true, !commented, line.substr(at, end - at)};
 }
 
 std::string WriteDefineLine(const std::string& symbol, bool active) {

@@ -9,7 +9,8 @@ namespace registration {
 
 struct DefineLine {
   bool IsDefine = false;
-  std::string Symbol;  // letter case as read; may be empty
+  bool Active = false;  // not commented out with "//"
+  std::string Symbol;   // letter case as read; may be empty
 };
 
 // Recognises "[ws][//[ws]]{$DEFINE[ws]symbol..." with the keyword in any

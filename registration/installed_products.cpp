@@ -12,8 +12,6 @@ namespace {
 
 const char kInstalledProducts[] = "\\Software\\Quenlar\\InstalledProducts";
 
-std::string ProductKey(const std::string& product) { return kInstalledProducts + ("\\" + product); }
-
 void RemoveFirst(platform::LineList& list, const std::string& name) {
   const int index = list.FindLine(name);
   if (index != -1) list.RemoveLine(index);
@@ -31,13 +29,15 @@ void WithdrawSubProducts(const platform::RegistrySession& registry, const std::s
 void RemoveProductKey(platform::RegistrySession& registry, const std::string& product, platform::LineList& list) {
   registry.RemoveValue("Version");
   registry.RemoveValue("FolderName");
-  registry.RemoveKey(ProductKey(product));
+  registry.RemoveKey(ProductKeyPath(product));
   if (!registry.OpenPath(kInstalledProducts)) return;
   registry.ListSubkeys(list);
   if (list.LineCount() == 0) registry.RemoveKey(kInstalledProducts);
 }
 
 }  // namespace
+
+std::string ProductKeyPath(const std::string& product) { return kInstalledProducts + ("\\" + product); }
 
 void SplitAtChar(const std::string& text, char separator, platform::LineList& list) {
   std::string lines = text;
@@ -52,7 +52,7 @@ void ListRemainingSubProducts(const std::string& product, platform::LineList& li
   {
     platform::RegistrySession registry;
     registry.SetRoot(HKEY_CURRENT_USER);
-    if (registry.OpenPath(ProductKey(product))) {
+    if (registry.OpenPath(ProductKeyPath(product))) {
       registry.ListValueNames(list);
       registry.CloseCurrent();
     }
@@ -65,7 +65,7 @@ void UnregisterProduct(const std::string& product, const std::string& subProduct
   if (product.empty()) return;
   platform::RegistrySession registry;
   registry.SetRoot(HKEY_CURRENT_USER);
-  if (!registry.OpenPath(ProductKey(product))) return;
+  if (!registry.OpenPath(ProductKeyPath(product))) return;
   WithdrawSubProducts(registry, subProducts);
   // Declared after the registry object, so that on every path the list goes
   // first and the registry object then closes the current key as it goes.

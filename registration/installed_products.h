@@ -13,6 +13,9 @@ namespace registration {
 // end gives none; CR and LF separate pieces as well.
 void SplitAtChar(const std::string& text, char separator, platform::LineList& list);
 
+// The product's key, an absolute path below HKEY_CURRENT_USER.
+std::string ProductKeyPath(const std::string& product);
+
 // Fills list (emptied first) with the sub-products still registered for the
 // product, in the registry's order; empty when its key cannot be opened.
 void ListRemainingSubProducts(const std::string& product, platform::LineList& list);

@@ -3,15 +3,10 @@
 #include "platform/registry_session.h"
 
 namespace registration {
-namespace {
-
-const char kInstalledFiles[] = "\\Software\\Quenlar\\InstalledFiles";
-
-}  // namespace
 
 int ReleaseSharedFile(const std::string& path) {
   platform::RegistrySession registry;
-  if (!registry.OpenPath(kInstalledFiles)) return -1;
+  if (!registry.OpenPath(kInstalledFilesKey)) return -1;
   if (!registry.HasValue(path)) return -1;
   // Wraps like the stored 32-bit count instead of overflowing.
   const int count = static_cast<int>(static_cast<unsigned>(registry.ReadNumber(path)) - 1u);
@@ -22,13 +17,13 @@ int ReleaseSharedFile(const std::string& path) {
   registry.RemoveValue(path);
   platform::KeyInfo info;
   registry.QueryKeyInfo(info);
-  if (info.ValueCount == 0) registry.RemoveKey(kInstalledFiles);
+  if (info.ValueCount == 0) registry.RemoveKey(kInstalledFilesKey);
   return 0;
 }
 
 int SharedFileCount(const std::string& path) {
   platform::RegistrySession registry;
-  if (!registry.OpenPath(kInstalledFiles)) return -1;
+  if (!registry.OpenPath(kInstalledFilesKey)) return -1;
   return registry.HasValue(path) ? registry.ReadNumber(path) : -1;
 }
 

@@ -6,6 +6,9 @@
 
 namespace registration {
 
+// The counters' key, an absolute path below HKEY_CURRENT_USER.
+inline constexpr char kInstalledFilesKey[] = "\\Software\\Quenlar\\InstalledFiles";
+
 // Lowers the counter by one and returns the new count (a counter reaching 0
 // is removed, and the key with it when it was the last); -1 without key or
 // counter. Raises ERegistryException when the counter is not a readable

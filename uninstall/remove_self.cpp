@@ -29,12 +29,15 @@ void AllowDeletion(const std::string& programPath) {
 void RemoveSelf(const std::string& programPath) {
   if (DeleteFileA(programPath.c_str())) return;
   AllowDeletion(programPath);
-  const std::string batchPath =
-      setup::AddTrailingBackslash(setup::FolderOfPath(programPath, &IsLeadByte)) + "$delme.bat";
+  const std::string batchPath = RemovalBatchPath(programPath);
   platform::TextFile batch(batchPath);
   for (const std::string& line : RemovalBatchLines(programPath, batchPath)) batch.WriteLine(line);
   batch.Close();
   RunHidden(setup::QuoteText(batchPath, '"'));
+}
+
+std::string RemovalBatchPath(const std::string& programPath) {
+  return setup::AddTrailingBackslash(setup::FolderOfPath(programPath, &IsLeadByte)) + "$delme.bat";
 }
 
 bool RunHidden(const std::string& commandLine) {

@@ -12,6 +12,9 @@ namespace uninstall {
 // written; the program file then stays.
 void RemoveSelf(const std::string& programPath);
 
+// "$delme.bat" in the program file's folder.
+std::string RemovalBatchPath(const std::string& programPath);
+
 // Starts a process for the command line in a hidden window without waiting
 // for it; true when it was created. Its two handles are closed at once.
 bool RunHidden(const std::string& commandLine);

@@ -1,0 +1,77 @@
+// The installation report: what an uninstall record names and the state of
+// each item, for installer authors to set before and after an uninstall.
+//
+//   installation_report KEYNAME [PROGRAM]         the report of a record
+//   installation_report --again REPORT            the items of REPORT as they are now
+//   installation_report --compare BEFORE AFTER [EXPECTED]
+//                                                 two reports side by side
+//
+// Exit code 0; 1 when --compare finds an item that did not end as EXPECTED
+// says; 2 on wrong arguments or a report file that cannot be read.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "report/installation_report.h"
+#include "report/item_states.h"
+
+namespace {
+
+void Print(const std::string& line) {
+  const std::string text = line + "\r\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void PrintReport(const std::vector<report::ReportLine>& lines) {
+  for (const report::ReportLine& line : lines) Print(report::FormatReportLine(line));
+}
+
+[[noreturn]] void Refuse(const std::string& why) {
+  static_cast<void>(std::fprintf(stderr, "installation_report: %s\n", why.c_str()));
+  std::exit(2);
+}
+
+std::string ReportFile(const char* path) {
+  std::string text;
+  if (!report::ReadWholeFile(path, text)) Refuse(std::string("cannot read the report ") + path);
+  return text;
+}
+
+int Compare(int argc, char** argv) {
+  if (argc != 4 && argc != 5) Refuse("--compare takes BEFORE AFTER [EXPECTED]");
+  const auto before = report::ParseReport(ReportFile(argv[2]));
+  const auto after = report::ParseReport(ReportFile(argv[3]));
+  const auto expected = argc == 5 ? report::ParseReport(ReportFile(argv[4])) : std::vector<report::ReportLine>();
+  const report::SideBySide view = report::CompareReports(before, after, argc == 5 ? &expected : nullptr);
+  for (const std::string& line : view.lines) Print(line);
+  return view.asExpected ? 0 : 1;
+}
+
+int Run(int argc, char** argv) {
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (first == "--compare") return Compare(argc, argv);
+  if (first == "--again") {
+    if (argc != 3) Refuse("--again takes one earlier report");
+    Print(std::string("# Again: the items of ") + argv[2] + ", as they are now");
+    PrintReport(report::ReportAgain(report::ParseReport(ReportFile(argv[2]))));
+    return 0;
+  }
+  if (argc < 2 || argc > 3 || first.empty() || first[0] == '-')
+    Refuse("usage: installation_report KEYNAME [PROGRAM] | --again REPORT | --compare BEFORE AFTER [EXPECTED]");
+  Print("# Record: " + first);
+  Print("# Command: " + report::UninstallCommand(first));
+  PrintReport(report::ReportInstallation(first, argc == 3 ? argv[2] : ""));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (...) {
+    Refuse("out of memory");  // the product's code raises nothing else here
+  }
+}
