@@ -36,7 +36,7 @@ TEST(EndToEnd, TheSampleInstallationIsUndoneAsWindowsStartsTheUninstaller) {
   const std::vector<std::string> files = Sample::Files();
   const bool present[] = {false, false, true, true, false};
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(Exists(files[i]), present[i]) << files[i];
-  EXPECT_EQ(ReadBytes(files[2]), "installed");
+  EXPECT_EQ(ReadBytes(files[2]), Sample::SampleFile("QnlCore.bpl"));
   for (const char* gone : {"\\Lib\\Win32", "\\Lib"}) EXPECT_FALSE(Exists(kProduct + gone)) << gone;
   for (const char* kept : {"\\Help", "", "\\units"}) EXPECT_TRUE(Exists(kProduct + kept)) << kept;
   EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles"), Lines{kShared + "QnlCore.bpl=1"});

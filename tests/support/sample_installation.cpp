@@ -32,7 +32,13 @@ std::vector<std::string> SampleInstallation::Files() {
           product + "\\Help\\Sample.hlp", shared + "QnlTwice.dll", shared + "QnlTwice.dll"};
 }
 
-std::string SampleInstallation::SampleFile(const std::string& name) { return ReadBytes(RepositoryPath("docs/sample/" + name)); }
+std::string SampleInstallation::SampleFile(const std::string& name) {
+  std::vector<std::string> installed = Files();
+  installed.insert(installed.end(), {Include(), kContents});
+  for (const std::string& path : installed)
+    if (path.substr(path.rfind('\\') + 1) == name) return ReadBytes(RepositoryPath("docs/sample/drive_c/" + path.substr(3)));
+  return "<no such sample file>";
+}
 
 void SampleInstallation::RemoveEverything() {
   RemoveFolderTree("C:\\Program Files\\Quenlar");
@@ -46,17 +52,8 @@ void SampleInstallation::RemoveEverything() {
 
 SampleInstallation::SampleInstallation() {
   RemoveEverything();
-  RunAndWait("regedit /s \"" + RepositoryPath("docs/sample-installation.reg") + "\"");
-  for (const char* folder : {"C:\\Program Files\\Quenlar", "C:\\Program Files\\Quenlar\\Shared", kProduct,
-                             "C:\\Program Files\\Quenlar\\Sample Library\\Lib",
-                             "C:\\Program Files\\Quenlar\\Sample Library\\Lib\\Win32",
-                             "C:\\Program Files\\Quenlar\\Sample Library\\Help",
-                             "C:\\Program Files\\Quenlar\\Sample Library\\units", "C:\\Program Files\\Borland",
-                             "C:\\Program Files\\Borland\\Delphi5", "C:\\Program Files\\Borland\\Delphi5\\HELP"})
-    CreateDirectoryA(folder, nullptr);
-  for (const std::string& file : Files()) WriteBytes(file, "installed");
-  WriteBytes(Include(), SampleFile("prod.inc"));
-  WriteBytes(kContents, SampleFile("delphi5.cnt"));
+  RunAndWait("regedit /s \"" + RepositoryPath("docs/sample/installation.reg") + "\"");
+  CopyFolderTree(RepositoryPath("docs/sample/drive_c"), "C:");
   CopyUninstallProgram(Program());
 }
 

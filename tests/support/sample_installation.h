@@ -1,8 +1,9 @@
-// The sample installation of docs/sample-installation.reg, laid out in the
-// Wine prefix for a test: its registry data imported with regedit, its
-// installed files, the include file and the Delphi 5 help contents file from
-// docs/sample, and the program file copied from the build. Whatever an
-// earlier run left is removed first, and everything again at the end.
+// The sample installation of docs/sample, laid out in the Wine prefix for a
+// test as scripts/run lays it out: its registry data imported from
+// installation.reg with regedit, its files (the installed files, the include
+// file, the Delphi 5 help contents file) copied from drive_c, and the program
+// file copied from the build. Whatever an earlier run left is removed first,
+// and everything again at the end.
 #pragma once
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ class SampleInstallation {
   static std::string Include() { return std::string(kProduct) + "\\units\\prod.inc"; }
   // The entries of FILES, in their order (one is listed twice).
   static std::vector<std::string> Files();
-  // A file of docs/sample as it is in the repository.
+  // The bytes of the installed file of that name as docs/sample holds them.
   static std::string SampleFile(const std::string& name);
 
  private:

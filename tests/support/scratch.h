@@ -27,6 +27,8 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
+// Copies everything in the folder from into the folder to (made as needed).
+void CopyFolderTree(const std::string& from, const std::string& to);
 // Removes the folder with everything in it, attributes notwithstanding.
 void RemoveFolderTree(const std::string& path);
 // Waits until none of the paths exists; false when some still does at the end.

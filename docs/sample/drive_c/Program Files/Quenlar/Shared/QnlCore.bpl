@@ -1,0 +1,1 @@
+Quenlar sample file QnlCore.bpl
