@@ -32,14 +32,18 @@ std::uint32_t ModuleOffset(const void* location, char* modulePath, DWORD pathSiz
                                     reinterpret_cast<std::uintptr_t>(module));
 }
 
+// Room for the longest module path there is (32,767 characters, two bytes
+// each in a double-byte code page): the box names the module's file, which a
+// cut path would lose. Static, as reporting may not allocate, and large.
+char g_modulePath[65536];
+
 std::size_t FailureTextInto(char* out, std::size_t capacity, const Exception& error,
                             const void* location) {
   char pattern[256];
-  char modulePath[MAX_PATH + 1];
   if (LoadStringA(GetModuleHandleA(nullptr), IDS_FAILURE_TEMPLATE, pattern, sizeof pattern) <= 0)
     pattern[0] = '\0';
-  const std::uint32_t offset = ModuleOffset(location, modulePath, sizeof modulePath);
-  return FormatFailureText(out, capacity, pattern, error.KindName(), modulePath, offset,
+  const std::uint32_t offset = ModuleOffset(location, g_modulePath, sizeof g_modulePath);
+  return FormatFailureText(out, capacity, pattern, error.KindName(), g_modulePath, offset,
                            error.Message().c_str());
 }
 

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <regex>
 
 #include "platform/errors.h"
 #include "platform/failure_report.h"
 #include "tests/support/boxes.h"
+#include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
 
 using namespace testing_support;
@@ -99,4 +101,21 @@ TEST(FailureReporting, TheLocationIsTheRaiseSiteInsideTheModule) {
     wsprintfA(offset, "%08X", static_cast<unsigned>(where - base));
     EXPECT_NE(text.find(std::string(" at ") + offset + ".\nFile not found."), std::string::npos) << text;
   }
+}
+
+// The program's module in a folder chain of 300 characters, as Windows gives
+// its name: cut to the buffer, the length reported being the buffer's.
+DWORD WINAPI LongModuleFileName(HMODULE, LPSTR buffer, DWORD size) {
+  const std::string path = "C:\\" + std::string(284, 'd') + "\\uninstall.exe";
+  const DWORD length = static_cast<DWORD>(path.size()) < size ? static_cast<DWORD>(path.size()) : size;
+  std::memcpy(buffer, path.c_str(), length);
+  if (length < size) buffer[length] = '\0';
+  return length;
+}
+
+TEST(FailureReporting, TheTextNamesTheModuleWhateverTheLengthOfItsPath) {
+  const ImportSwap swap("kernel32.dll", "GetModuleFileNameA", reinterpret_cast<const void*>(&LongModuleFileName));
+  ASSERT_TRUE(swap.Swapped());
+  const std::string text = platform::FailureText(platform::EWriteError("Stream write error", nullptr), nullptr);
+  EXPECT_EQ(text, "Exception EWriteError in module uninstall.exe at 00000000.\nStream write error.");
 }
