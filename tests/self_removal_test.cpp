@@ -110,3 +110,23 @@ TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbse
   }
   SetProgramCounter("", nullptr);
 }
+
+TEST(RemovingSelf, ABatchFileThatCannotBeWrittenLeavesTheProgramFileAsItWas) {
+  ScratchFolder folder;
+  const std::string program = folder.File("uninstall.exe");
+  CreateDirectoryA(folder.File("$delme.bat").c_str(), nullptr);  // in the batch file's way
+  for (const DWORD attributes : {FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE}) {
+    SetFileAttributesA(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(program, "MZ");
+    SetFileAttributesA(program.c_str(), attributes);
+    platform::UniqueFile inUse(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    try {
+      uninstall::RemoveSelf(program);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::EInOutError& error) {
+      EXPECT_EQ(error.Message(), "File access denied");
+    }
+    EXPECT_EQ(GetFileAttributesA(program.c_str()), attributes);
+  }
+  SetFileAttributesA(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+}

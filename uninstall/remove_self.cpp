@@ -28,11 +28,13 @@ void AllowDeletion(const std::string& programPath) {
 
 void RemoveSelf(const std::string& programPath) {
   if (DeleteFileA(programPath.c_str())) return;
-  AllowDeletion(programPath);
   const std::string batchPath = RemovalBatchPath(programPath);
   platform::TextFile batch(batchPath);
   for (const std::string& line : RemovalBatchLines(programPath, batchPath)) batch.WriteLine(line);
   batch.Close();
+  // Only now that the batch file is complete: a run that fails before keeps
+  // the program file as it was, attributes included.
+  AllowDeletion(programPath);
   RunHidden(setup::QuoteText(batchPath, '"'));
 }
 

@@ -6,10 +6,10 @@ namespace uninstall {
 
 // Deletes the program file; when that fails (a running program's file is
 // locked), writes "$delme.bat" beside it and starts it hidden: it deletes the
-// file once the program has ended, then itself. A read-only or system
-// attribute of the program file is cleared first, so that the batch file's
-// loop can end. Raises EInOutError when the batch file cannot be created or
-// written; the program file then stays.
+// file once the program has ended, then itself. Once the batch file is
+// written, a read-only or system attribute of the program file is cleared,
+// so that the batch file's loop can end. Raises EInOutError when the batch
+// file cannot be created or written; the program file then stays as it was.
 void RemoveSelf(const std::string& programPath);
 
 // "$delme.bat" in the program file's folder.
