@@ -4,7 +4,9 @@ namespace environments {
 
 std::string_view ContentsLineTarget(std::string_view line) {
   const std::size_t equals = line.find('=');
-  return equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
+  // Without "=" the target is the empty text at the line's end: a view into
+  // the line like every other target.
+  return line.substr(equals == std::string_view::npos ? line.size() : equals + 1);
 }
 
 }  // namespace environments

@@ -6,7 +6,8 @@
 namespace environments {
 
 // The target of a contents line: everything after its first "=", blanks
-// included; the empty text for a line without "=". A view into line.
+// included; the empty text at the line's end for a line without "=". Always
+// a view into line.
 std::string_view ContentsLineTarget(std::string_view line);
 
 }  // namespace environments

@@ -9,10 +9,18 @@
 namespace platform {
 
 int CaselessCompareLocale(std::string_view a, std::string_view b) {
-  const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
-                                    static_cast<int>(a.size()), b.data(),
-                                    static_cast<int>(b.size()));
-  return result - CSTR_EQUAL;
+  // An empty view may have no characters at all to point to; CompareStringA
+  // refuses a null text even of length 0.
+  const char* first = a.empty() ? "" : a.data();
+  const char* second = b.empty() ? "" : b.data();
+  const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, first, static_cast<int>(a.size()),
+                                    second, static_cast<int>(b.size()));
+  if (result != 0) return result - CSTR_EQUAL;
+  // The comparison refused the texts (a length beyond its reach): they are
+  // ordered byte by byte, so that equal means the same bytes and a sort
+  // still sees one order.
+  const int bytes = a.compare(b);
+  return bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
 }
 
 void LineList::CheckIndex(int index) const {

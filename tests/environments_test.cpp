@@ -84,6 +84,10 @@ TEST(RemovingHelps, EachEntryTakesTheFirstLineItNamesAndOnlyAChangedFileIsWritte
       {"", "a\nb", "a\nb"},
       // An empty entry would take the first line without target.
       {"\r\nprod.hlp\r\n\r\n", ":Base x\r\nP=prod.hlp\r\nT=\r\n", ":Base x\r\nT=\r\n"},
+      // A line without "=" has the empty target, which a soft hyphen (ignored
+      // by the locale's comparison) names.
+      {"\xAD", "a\r\nb=\r\n", "b=\r\n"},
+      {"\xAD", "a\nb=x\n", "b=x\r\n"},
   };
   for (const auto& c : cases) {
     const Installed delphi5(kDelphi5);
