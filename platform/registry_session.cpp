@@ -127,7 +127,7 @@ int RegistrySession::ReadNumber(const std::string& name) const {
   return static_cast<int>(value);
 }
 
-void RegistrySession::WriteNumber(const std::string& name, int value) const {
+void RegistrySession::WriteNumber(const std::string& name, int value) {
   const DWORD bits = static_cast<DWORD>(value);
   const BYTE data[4] = {static_cast<BYTE>(bits), static_cast<BYTE>(bits >> 8), static_cast<BYTE>(bits >> 16),
                         static_cast<BYTE>(bits >> 24)};
@@ -141,11 +141,11 @@ bool RegistrySession::HasValue(const std::string& name) const {
   return RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
 }
 
-bool RegistrySession::RemoveValue(const std::string& name) const {
+bool RegistrySession::RemoveValue(const std::string& name) {
   return RegDeleteValueA(current_.Get(), name.c_str()) == ERROR_SUCCESS;
 }
 
-bool RegistrySession::RemoveKey(const std::string& path) const {
+bool RegistrySession::RemoveKey(const std::string& path) {
   std::string rest;
   HKEY base = Resolve(path, rest);
   {

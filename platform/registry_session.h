@@ -44,13 +44,13 @@ class RegistrySession {
   // or "Invalid data type for '%s'" (not REG_DWORD).
   int ReadNumber(const std::string& name) const;
   // Raises "Failed to set data for '%s'".
-  void WriteNumber(const std::string& name, int value) const;
+  void WriteNumber(const std::string& name, int value);
   bool HasValue(const std::string& name) const;
-  bool RemoveValue(const std::string& name) const;
+  bool RemoveValue(const std::string& name);
   // Deletes the key and its whole subtree (depth first, through a private
   // handle); the current key and path stay as they were, even when the
   // current key itself is removed. True when the key itself was deleted.
-  bool RemoveKey(const std::string& path) const;
+  bool RemoveKey(const std::string& path);
   void ListSubkeys(LineList& list) const;
   void ListValueNames(LineList& list) const;
   // Every field zero, then filled; false (all zero) when the query fails.

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 #include "platform/registry_session.h"
 #include "registration/product_include.h"
 
@@ -19,9 +17,9 @@ void RemoveFirst(platform::LineList& list, const std::string& name) {
 
 // Deletes the value of each piece from the current key; a piece that names
 // no value is passed over.
-void WithdrawSubProducts(const platform::RegistrySession& registry, const std::string& subProducts) {
+void WithdrawSubProducts(platform::RegistrySession& registry, const std::string& subProducts) {
   platform::LineList pieces;
-  SplitAtChar(subProducts, ';', pieces);
+  platform::SplitAtChar(subProducts, ';', pieces);
   for (int i = 0; i < pieces.LineCount(); ++i) registry.RemoveValue(pieces.LineAt(i));
 }
 
@@ -38,14 +36,6 @@ void RemoveProductKey(platform::RegistrySession& registry, const std::string& pr
 }  // namespace
 
 std::string ProductKeyPath(const std::string& product) { return kInstalledProducts + ("\\" + product); }
-
-void SplitAtChar(const std::string& text, char separator, platform::LineList& list) {
-  std::string lines = text;
-  std::replace(lines.begin(), lines.end(), separator, '\n');
-  platform::LineList pieces;
-  pieces.AssignText(lines);
-  list.AppendLines(pieces);
-}
 
 void ListRemainingSubProducts(const std::string& product, platform::LineList& list) {
   list.RemoveAll();
