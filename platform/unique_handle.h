@@ -64,16 +64,10 @@ struct KernelObjectTraits {
   static Type Invalid() noexcept { return nullptr; }
   static void Close(Type object) noexcept { CloseHandle(object); }
 };
-struct WindowTraits {
-  using Type = HWND;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type window) noexcept { DestroyWindow(window); }
-};
 
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
 
 }  // namespace platform
