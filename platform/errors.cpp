@@ -10,13 +10,13 @@ namespace {
 
 UINT InOutMessageId(DWORD code) {
   switch (code) {
-    case 2: return IDS_FILE_NOT_FOUND;
-    case 3: return IDS_INVALID_FILENAME;
-    case 4: return IDS_TOO_MANY_OPEN_FILES;
-    case 5: return IDS_FILE_ACCESS_DENIED;
-    case 100: return IDS_READ_BEYOND_EOF;
-    case 101: return IDS_DISK_FULL;
-    case 106: return IDS_INVALID_NUMERIC_INPUT;
+    case ERROR_FILE_NOT_FOUND: return IDS_FILE_NOT_FOUND;
+    case ERROR_PATH_NOT_FOUND: return IDS_INVALID_FILENAME;
+    case ERROR_TOO_MANY_OPEN_FILES: return IDS_TOO_MANY_OPEN_FILES;
+    case ERROR_ACCESS_DENIED: return IDS_FILE_ACCESS_DENIED;
+    case kReadBeyondEndOfFile: return IDS_READ_BEYOND_EOF;
+    case kDiskFull: return IDS_DISK_FULL;
+    case kInvalidNumericInput: return IDS_INVALID_NUMERIC_INPUT;
     default: return IDS_IO_ERROR;
   }
 }

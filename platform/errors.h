@@ -71,6 +71,11 @@ enum class ErrorKind { Registry, FOpen, FCreate, Write, StringList, InOut };
                              long number = 0);
 [[noreturn]] void RaiseInOutError(DWORD code);
 
+// I/O codes of failures that no system error code names, each with its text.
+constexpr DWORD kReadBeyondEndOfFile = 100;
+constexpr DWORD kDiskFull = 101;  // a write that stored fewer bytes than asked
+constexpr DWORD kInvalidNumericInput = 106;
+
 // The one out-of-memory error, made with its message before the entry point.
 const EOutOfMemory& OutOfMemoryError() noexcept;
 

@@ -3,11 +3,6 @@
 #include "platform/errors.h"
 
 namespace platform {
-namespace {
-
-constexpr DWORD kDiskFull = 101;
-
-}  // namespace
 
 TextFile::TextFile(const std::string& path)
     : file_(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
