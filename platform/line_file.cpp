@@ -36,22 +36,26 @@ bool WriteAndClose(UniqueFile& file, const std::string& text) {
   return WriteFromStart(file.Get(), text) && CloseHandle(file.Release());
 }
 
-// A file that the store made: deleted again unless the store keeps it.
-// Declare it before the handle of that file, so that the handle is closed
-// first: an open handle would make the delete fail.
-class FileGuard {
+// A file that the store made, with its handle when open: on leaving, the
+// handle is closed first (an open handle would make the delete fail) and the
+// file deleted, unless the store keeps it.
+class MadeFile {
  public:
-  explicit FileGuard(std::string path) : path_(std::move(path)) {}
-  ~FileGuard() {
+  explicit MadeFile(std::string path, UniqueFile handle = UniqueFile())
+      : path_(std::move(path)), handle_(std::move(handle)) {}
+  ~MadeFile() {
+    handle_.Reset();
     if (!path_.empty()) DeleteFileA(path_.c_str());
   }
-  FileGuard(const FileGuard&) = delete;
-  FileGuard& operator=(const FileGuard&) = delete;
+  MadeFile(const MadeFile&) = delete;
+  MadeFile& operator=(const MadeFile&) = delete;
   const std::string& Path() const { return path_; }
+  UniqueFile& Handle() { return handle_; }
   void Keep() { path_.clear(); }
 
  private:
   std::string path_;
+  UniqueFile handle_;
 };
 
 // A new, empty, uniquely named file in folder (its path empty when none can
@@ -75,9 +79,8 @@ bool IsProtected(HANDLE file) {
 // A target that did not exist: written through the handle that created it,
 // and gone again when that fails.
 void StoreNewFile(UniqueFile created, const std::string& path, const std::string& text) {
-  FileGuard made(path);
-  UniqueFile file = std::move(created);  // closed before made is deleted
-  if (!WriteAndClose(file, text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
+  MadeFile made(path, std::move(created));
+  if (!WriteAndClose(made.Handle(), text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
   made.Keep();
 }
 
@@ -86,8 +89,8 @@ void StoreNewFile(UniqueFile created, const std::string& path, const std::string
 // target's old content goes to a backup file beside it first, so that a
 // replacement that stops half-way can always be undone. False, with the
 // target as it was, when the replacement did not take.
-bool ReplaceWithTemporary(const std::string& path, FileGuard& temp) {
-  FileGuard backup(MakeTemporaryFile(FolderOf(path)));
+bool ReplaceWithTemporary(const std::string& path, MadeFile& temp) {
+  MadeFile backup(MakeTemporaryFile(FolderOf(path)));
   if (backup.Path().empty()) return false;
   if (ReplaceFileA(path.c_str(), temp.Path().c_str(), backup.Path().c_str(),
                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
@@ -153,12 +156,11 @@ void LineList::StoreLines(const std::string& path) const {
 
   // The new text goes to a temporary file beside the target first, so that a
   // failed write never touches the target.
-  FileGuard temp(MakeTemporaryFile(FolderOf(path)));
+  MadeFile temp(MakeTemporaryFile(FolderOf(path)));
   if (!temp.Path().empty()) {
-    {
-      UniqueFile out = OpenExclusive(temp.Path(), TRUNCATE_EXISTING);
-      if (!out.IsValid() || !WriteAndClose(out, text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
-    }
+    temp.Handle() = OpenExclusive(temp.Path(), TRUNCATE_EXISTING);
+    if (!temp.Handle().IsValid() || !WriteAndClose(temp.Handle(), text))
+      RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
     target.Reset();
     if (ReplaceWithTemporary(path, temp)) return;
     target = OpenExclusive(path, OPEN_EXISTING);
