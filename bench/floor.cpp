@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/resource_ids.h"
+
 namespace {
 
 const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
@@ -77,14 +79,14 @@ INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   InitCommonControls();
-  HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(104), nullptr, &Ignore, 0);
+  HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &Ignore, 0);
   const std::vector<std::string> files = Lines(ReadFiles(commandLine));
-  SendDlgItemMessageA(dialog, 1000, PBM_SETRANGE32, 0, static_cast<LPARAM>(files.size()));
+  SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, static_cast<LPARAM>(files.size()));
   ShowWindow(dialog, SW_SHOWDEFAULT);
   for (std::size_t i = 0; i < files.size(); ++i) {
-    SendDlgItemMessageA(dialog, 1001, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(files[i].c_str()));
+    SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(files[i].c_str()));
     ReleaseAndDelete(files[i]);
-    SendDlgItemMessageA(dialog, 1000, PBM_SETPOS, i, 0);
+    SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
   DestroyWindow(dialog);
   return 0;

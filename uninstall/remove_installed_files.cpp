@@ -7,14 +7,11 @@
 #include "registration/shared_files.h"
 #include "setup/uninstall_record.h"
 #include "ui/res_dialog.h"
+#include "ui/resource_ids.h"
 #include "uninstall/uninstall_run.h"
 
 namespace uninstall {
 namespace {
-
-constexpr int kProgressDialog = 104;
-constexpr int kProgressBar = 1000;
-constexpr int kFileName = 1001;
 
 // Sends a message to a control of the dialog; a failure that a handler raised
 // while the window system delivered it is raised here, at this step.
@@ -29,19 +26,19 @@ void SendToControl(const ui::TQNLResDialog& dialog, int control, UINT message, W
 void RemoveInstalledFiles() {
   // Declared before the dialog so that the dialog goes first on every path.
   platform::LineList files;
-  ui::TQNLResDialog dialog(MAKEINTRESOURCEA(kProgressDialog));
+  ui::TQNLResDialog dialog(MAKEINTRESOURCEA(IDD_PROGRESS));
   ui::RaisePendingDialogFailure();
   files.AssignText(setup::ReadUninstallValue(UninstallKeyName(), "FILES"));
   const int count = files.LineCount();
-  SendToControl(dialog, kProgressBar, PBM_SETRANGE32, 0, count);
+  SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, count);
   ShowWindow(dialog.Handle, SW_SHOWDEFAULT);
   ui::RaisePendingDialogFailure();
   for (int i = 0; i < count; ++i) {
     const std::string& path = files.LineAt(i);
-    SendToControl(dialog, kFileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    SendToControl(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     // The counter is released first; a failed delete does not restore it.
     if (registration::ReleaseSharedFile(path) == 0) DeleteFileA(path.c_str());
-    SendToControl(dialog, kProgressBar, PBM_SETPOS, i, 0);
+    SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
   dialog.Close();
 }
