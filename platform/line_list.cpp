@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/errors.h"
 #include "platform/string_ids.h"
 #include "platform/text_lines.h"
@@ -96,5 +98,13 @@ void LineList::AssignText(const std::string& text) {
 }
 
 std::string LineList::JoinedText() const { return JoinLines(lines_); }
+
+void SplitAtChar(const std::string& text, char separator, LineList& list) {
+  std::string lines = text;
+  std::replace(lines.begin(), lines.end(), separator, '\n');
+  LineList pieces;
+  pieces.AssignText(lines);
+  list.AppendLines(pieces);
+}
 
 }  // namespace platform

@@ -51,4 +51,9 @@ class LineList {
   std::string tail_;  // a loaded file's bytes from its first NUL on
 };
 
+// Appends the pieces of text between separators to list (not emptied first):
+// pieces unchanged, two separators in a row give an empty piece, one at the
+// end gives none; CR and LF separate pieces as well.
+void SplitAtChar(const std::string& text, char separator, LineList& list);
+
 }  // namespace platform

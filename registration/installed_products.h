@@ -8,11 +8,6 @@
 
 namespace registration {
 
-// Appends the pieces of text between separators to list (not emptied first):
-// pieces unchanged, two separators in a row give an empty piece, one at the
-// end gives none; CR and LF separate pieces as well.
-void SplitAtChar(const std::string& text, char separator, platform::LineList& list);
-
 // The product's key, an absolute path below HKEY_CURRENT_USER.
 std::string ProductKeyPath(const std::string& product);
 
