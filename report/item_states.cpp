@@ -27,7 +27,7 @@ bool EndsEveryLineWithCrLf(const std::string& bytes) {
 // "present, N lines, CR LF" for a file the uninstaller would edit.
 std::string TextFileState(const std::string& bytes) {
   const std::size_t lines = platform::SplitLines(bytes.data(), bytes.size()).size();
-  return "present, " + std::to_string(lines) + " lines, " +
+  return "present, " + std::to_string(lines) + (lines == 1 ? " line, " : " lines, ") +
          (EndsEveryLineWithCrLf(bytes) ? "CR LF" : "other line ends");
 }
 

@@ -79,7 +79,7 @@ std::vector<std::string> AllKeys(const KeyedReport& before, const KeyedReport& a
 }
 
 struct Row {
-  std::string item, before, after, expected;
+  std::string kind, item, before, after, expected;
   bool differs;
 };
 
@@ -110,11 +110,15 @@ std::string Verdict(const std::vector<Row>& rows, bool withExpected) {
     if (!differing) return "Result: every item ended as expected.";
     return "Result: NOT as expected, " + std::to_string(differing) + " item(s) differ (marked !): " + list;
   }
+  // The installation's items: the run's boxes and exit code are no items.
   int went = 0;
   int changed = 0;
-  for (const Row& row : rows)
-    if (row.before != row.after) ++(IsAbsent(row.after) ? went : changed);
-  const int stayed = static_cast<int>(rows.size()) - went - changed;
+  int stayed = 0;
+  for (const Row& row : rows) {
+    if (row.kind == "run") continue;
+    if (row.before == row.after) ++stayed;
+    else ++(IsAbsent(row.after) ? went : changed);
+  }
   return "Result: " + std::to_string(went) + " item(s) went, " + std::to_string(changed) + " changed, " +
          std::to_string(stayed) + " stayed.";
 }
@@ -168,7 +172,7 @@ SideBySide CompareReports(const std::vector<ReportLine>& before, const std::vect
     std::vector<Row> rows;
     for (const std::string& key : keys) {
       if (key.compare(0, key.find('\t'), kind.kind) != 0) continue;
-      Row row{Fields(key).item, was.StateOf(key), is.StateOf(key), shouldBe.StateOf(key), false};
+      Row row{kind.kind, Fields(key).item, was.StateOf(key), is.StateOf(key), shouldBe.StateOf(key), false};
       row.differs = expected && row.after != row.expected;
       rows.push_back(row);
     }
