@@ -4,9 +4,9 @@
 
 #include "environments/environment_table.h"
 #include "environments/help_folders.h"
-#include "platform/errors.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 #include "uninstall/remove_installed_helps.h"
 #include "uninstall/uninstall_run.h"
@@ -61,12 +61,7 @@ TEST(HelpFolders, FollowRootDirWithOrWithoutFinalBackslashAndAreRelativeWithoutK
     EXPECT_EQ(EnvironmentContentsFile(kDelphi5), "C:\\D5\\HELP\\delphi5.cnt");
   }
   key.SetRootDir(REG_DWORD, std::string("\1\0\0\0", 4));
-  try {
-    EnvironmentContentsFile(kDelphi5);
-    ADD_FAILURE();
-  } catch (const platform::ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Invalid data type for 'RootDir'");
-  }
+  EXPECT_EQ(RaisedBy([] { EnvironmentContentsFile(kDelphi5); }), "ERegistryException: Invalid data type for 'RootDir'");
   if (BorlandKey(kCBuilder4).Existed()) GTEST_SKIP() << "C++Builder 4.0 is installed here";
   EXPECT_EQ(EnvironmentRootDir(kCBuilder4), "");
   EXPECT_EQ(EnvironmentContentsFile(kCBuilder4), "HELP\\bcb4.cnt");
@@ -116,12 +111,7 @@ TEST(RemovingHelps, ALockedContentsFileFailsAndTheEarlierEntriesStayRemoved) {
     ImportSwap swap("kernel32.dll", "CreateFileA", reinterpret_cast<const void*>(&LockingCreate));
     ASSERT_TRUE(swap.Swapped());
     g_realCreate = reinterpret_cast<decltype(&CreateFileA)>(swap.Original());
-    try {
-      delphi5.Run("a.hlp\r\nb.hlp");
-      ADD_FAILURE();
-    } catch (const platform::EFOpenError& error) {
-      EXPECT_EQ(error.Message(), "Cannot open file " + delphi5.Contents());
-    }
+    EXPECT_EQ(RaisedBy([&] { delphi5.Run("a.hlp\r\nb.hlp"); }), "EFOpenError: Cannot open file " + delphi5.Contents());
   }
   ASSERT_NE(g_lock, INVALID_HANDLE_VALUE);
   CloseHandle(g_lock);

@@ -7,6 +7,7 @@
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
 using platform::LineList;
@@ -25,12 +26,8 @@ LineList Of(std::initializer_list<const char*> lines) {
 TEST(LineList, IndexesOutsideTheListFailNamingTheIndexAndChangeNothing) {
   LineList list = Of({"a", "b"});
   for (int index : {-1, 2}) {
-    try {
-      list.RemoveLine(index);
-      ADD_FAILURE() << "no error for " << index;
-    } catch (const platform::EStringListError& error) {
-      EXPECT_EQ(error.Message(), "List index out of bounds (" + std::to_string(index) + ")");
-    }
+    EXPECT_EQ(RaisedBy([&] { list.RemoveLine(index); }),
+              "EStringListError: List index out of bounds (" + std::to_string(index) + ")");
     EXPECT_THROW(list.LineAt(index), platform::EStringListError);
     EXPECT_THROW(list.ReplaceLine(index, "x"), platform::EStringListError);
   }
@@ -99,12 +96,7 @@ TEST(LineFile, AMissingFileCannotBeOpenedAndTheListStays) {
   ScratchFolder folder;
   LineList list = Of({"x"});
   const std::string path = folder.File("missing.cnt");
-  try {
-    list.LoadLines(path);
-    ADD_FAILURE();
-  } catch (const platform::EFOpenError& error) {
-    EXPECT_EQ(error.Message(), "Cannot open file " + path);
-  }
+  EXPECT_EQ(RaisedBy([&] { list.LoadLines(path); }), "EFOpenError: Cannot open file " + path);
   EXPECT_EQ(list.LineCount(), 1);
 }
 
@@ -210,12 +202,8 @@ TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
       g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(swap.Original());
       g_realClose = swap.Original();
       g_writeCalls = g_closeCalls = 0;
-      try {
-        Of({"new content that is long enough"}).StoreLines(path);
-        ADD_FAILURE();
-      } catch (const platform::EWriteError& error) {
-        EXPECT_EQ(error.Message(), "Stream write error");
-      }
+      EXPECT_EQ(RaisedBy([&] { Of({"new content that is long enough"}).StoreLines(path); }),
+                "EWriteError: Stream write error");
       if (existing) {
         const FileState after = StateOf(path);
         EXPECT_EQ(after.bytes, before.bytes);
@@ -259,12 +247,7 @@ TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {
   SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
   const std::string noFolder = folder.File("none\\x.inc");
   for (const std::string& path : {readOnly, noFolder}) {
-    try {
-      Of({"new"}).StoreLines(path);
-      ADD_FAILURE() << path;
-    } catch (const platform::EFCreateError& error) {
-      EXPECT_EQ(error.Message(), "Cannot create file " + path);
-    }
+    EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
   }
   EXPECT_EQ(ReadBytes(readOnly), "old");
   EXPECT_TRUE(NoTemporaryFileLeft(folder));

@@ -6,12 +6,12 @@
 
 #include <optional>
 
-#include "platform/errors.h"
 #include "platform/registry_session.h"
 #include "platform/text_format.h"
 #include "platform/unique_handle.h"
 #include "registration/installed_products.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
 using namespace testing_support;
@@ -151,12 +151,8 @@ TEST(UnregisteringAProduct, AFailureKeepsTheWithdrawnValuesWithdrawnAndTheInclud
       if (row.locked) lock.Reset(CreateFileA(registered.include.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
       std::optional<ImportSwap> swap;
       if (row.writeRefused) swap.emplace("kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&RefusedWrite));
-      try {
-        UnregisterProduct(registered.product, "A");
-        ADD_FAILURE();
-      } catch (const platform::Exception& error) {
-        EXPECT_EQ(error.KindName() + (": " + error.Message()), platform::FormatText(row.raised, registered.include));
-      }
+      EXPECT_EQ(RaisedBy([&] { UnregisterProduct(registered.product, "A"); }),
+                platform::FormatText(row.raised, registered.include));
     }
     EXPECT_EQ(Names(registered.key), "B\r\nFolderName\r\nVersion\r\n");
     EXPECT_EQ(ReadBytes(registered.include), "{$DEFINE A}\n");

@@ -2,14 +2,15 @@
 
 #include <optional>
 
-#include "platform/errors.h"
 #include "platform/registry_session.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
 using platform::KeyInfo;
 using platform::LineList;
 using platform::RegistrySession;
+using testing_support::RaisedBy;
 
 namespace {
 
@@ -38,16 +39,6 @@ struct ScratchKey {
     return true;
   }
 };
-
-template <typename Call>
-std::string RegistryMessage(Call call) {
-  try {
-    call();
-  } catch (const platform::ERegistryException& error) {
-    return error.Message();
-  }
-  return "<no error>";
-}
 
 }  // namespace
 
@@ -84,7 +75,7 @@ TEST(RegistryValues, TextIsReadByTypeAndSize) {
   EXPECT_EQ(registry.ReadText("Expand"), "%WINDIR%\\x");
   EXPECT_EQ(registry.ReadText("Missing"), "");
   EXPECT_EQ(registry.ReadText("EmptyDword"), "");
-  EXPECT_EQ(RegistryMessage([&] { registry.ReadText("Dword"); }), "Invalid data type for 'Dword'");
+  EXPECT_EQ(RaisedBy([&] { registry.ReadText("Dword"); }), "ERegistryException: Invalid data type for 'Dword'");
 }
 
 TEST(RegistryValues, NumbersAreFourByteDwordsOnly) {
@@ -93,9 +84,9 @@ TEST(RegistryValues, NumbersAreFourByteDwordsOnly) {
   ScratchKey::Set("Ten", REG_SZ, std::string("abcdefghij\0", 11));
   RegistrySession registry;
   ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
-  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Missing"); }), "Failed to get data for 'Missing'");
-  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Two"); }), "Invalid data type for 'Two'");
-  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Ten"); }), "Failed to get data for 'Ten'");
+  EXPECT_EQ(RaisedBy([&] { registry.ReadNumber("Missing"); }), "ERegistryException: Failed to get data for 'Missing'");
+  EXPECT_EQ(RaisedBy([&] { registry.ReadNumber("Two"); }), "ERegistryException: Invalid data type for 'Two'");
+  EXPECT_EQ(RaisedBy([&] { registry.ReadNumber("Ten"); }), "ERegistryException: Failed to get data for 'Ten'");
   registry.WriteNumber("Count", -1);
   EXPECT_EQ(registry.ReadNumber("count"), -1);
   BYTE data[8] = {};
@@ -122,7 +113,7 @@ TEST(RegistryValues, ARefusedWriteRaisesAndLeavesTheValue) {
   {
     testing_support::ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
     ASSERT_TRUE(swap.Swapped());
-    EXPECT_EQ(RegistryMessage([&] { registry.WriteNumber("Count", 2); }), "Failed to set data for 'Count'");
+    EXPECT_EQ(RaisedBy([&] { registry.WriteNumber("Count", 2); }), "ERegistryException: Failed to set data for 'Count'");
   }
   EXPECT_EQ(registry.ReadNumber("Count"), 3);
 }

@@ -7,6 +7,7 @@
 
 #include "platform/errors.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 #include "ui/res_dialog.h"
 #include "uninstall/remove_installed_files.h"
@@ -125,12 +126,8 @@ TEST(RemovingFiles, ACounterOfTheWrongTypeEndsThePhaseWithTheDialogGone) {
   SetCount(first, 1);
   SetCount(bad, REG_SZ, std::string("ab\0", 3));
   SetCount(later, 1);
-  try {
-    phase.Run(first + "\r\n" + bad + "\r\n" + later);
-    ADD_FAILURE();
-  } catch (const platform::ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Invalid data type for '" + bad + "'");
-  }
+  EXPECT_EQ(RaisedBy([&] { phase.Run(first + "\r\n" + bad + "\r\n" + later); }),
+            "ERegistryException: Invalid data type for '" + bad + "'");
   EXPECT_TRUE(ui::LiveDialogs().empty());
   EXPECT_EQ(FindWindowA("#32770", "Removing files"), nullptr);
   EXPECT_FALSE(Exists(first));

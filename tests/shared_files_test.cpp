@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "platform/errors.h"
 #include "registration/shared_files.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
 using registration::ReleaseSharedFile;
 using registration::SharedFileCount;
+using testing_support::RaisedBy;
 
 namespace {
 
@@ -68,18 +69,8 @@ TEST(SharedFileCounters, ATextCounterRaisesByItsSizeAndChangesNothing) {
   Counters counters;
   Counters::Set("C:\\P\\short.dll", REG_SZ, std::string("ab\0", 3));
   Counters::Set("C:\\P\\long.dll", REG_SZ, std::string("abcdefghij\0", 11));
-  try {
-    ReleaseSharedFile("C:\\P\\short.dll");
-    ADD_FAILURE();
-  } catch (const platform::ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Invalid data type for 'C:\\P\\short.dll'");
-  }
-  try {
-    SharedFileCount("C:\\P\\long.dll");
-    ADD_FAILURE();
-  } catch (const platform::ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Failed to get data for 'C:\\P\\long.dll'");
-  }
+  EXPECT_EQ(RaisedBy([] { ReleaseSharedFile("C:\\P\\short.dll"); }), "ERegistryException: Invalid data type for 'C:\\P\\short.dll'");
+  EXPECT_EQ(RaisedBy([] { SharedFileCount("C:\\P\\long.dll"); }), "ERegistryException: Failed to get data for 'C:\\P\\long.dll'");
   EXPECT_TRUE(Counters::KeyExists());
 }
 
@@ -93,12 +84,7 @@ TEST(SharedFileCounters, AFailingWriteRaisesAndKeepsTheStoredCount) {
   {
     testing_support::ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
     ASSERT_TRUE(swap.Swapped());
-    try {
-      ReleaseSharedFile("C:\\P\\a.dll");
-      ADD_FAILURE();
-    } catch (const platform::ERegistryException& error) {
-      EXPECT_EQ(error.Message(), "Failed to set data for 'C:\\P\\a.dll'");
-    }
+    EXPECT_EQ(RaisedBy([] { ReleaseSharedFile("C:\\P\\a.dll"); }), "ERegistryException: Failed to set data for 'C:\\P\\a.dll'");
   }
   EXPECT_EQ(SharedFileCount("C:\\P\\a.dll"), 3);
 }
