@@ -24,21 +24,15 @@ const char kSaved[] = "Software\\Quenlar\\InstalledProducts kept aside by a test
 
 // Moves a key of the user with all it holds; false when there is none.
 bool MoveKey(const char* from, const char* to) {
-  HKEY source = nullptr;
-  HKEY target = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) != ERROR_SUCCESS) return false;
-  RegCreateKeyExA(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
-  RegCopyTreeA(source, nullptr, target);
-  RegCloseKey(source), RegCloseKey(target);
+  if (!KeyExists(HKEY_CURRENT_USER, from)) return false;
+  RegCopyTreeA(OpenKey(HKEY_CURRENT_USER, from).Get(), nullptr, CreateKey(HKEY_CURRENT_USER, to).Get());
   DeleteTree(HKEY_CURRENT_USER, from);
   return true;
 }
 
+// The data is stored with its terminating NUL.
 void SetValue(const std::string& key, const std::string& name, DWORD type = REG_SZ, const std::string& data = "x") {
-  HKEY handle = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-  RegSetValueExA(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
-  RegCloseKey(handle);
+  SetRegistryValue(HKEY_CURRENT_USER, key, name, type, data + '\0');
 }
 
 // The key's value names in sorted order, each followed by CR LF; "gone" without key.

@@ -10,7 +10,7 @@
 using platform::KeyInfo;
 using platform::LineList;
 using platform::RegistrySession;
-using testing_support::RaisedBy;
+using namespace testing_support;
 
 namespace {
 
@@ -18,26 +18,14 @@ const std::string kScratch = "Software\\QuenlarTest\\Registry";
 
 // A scratch key below HKEY_CURRENT_USER with helpers to fill it directly.
 struct ScratchKey {
-  ScratchKey() { testing_support::DeleteTree(HKEY_CURRENT_USER, kScratch); Create(""); }
-  ~ScratchKey() { testing_support::DeleteTree(HKEY_CURRENT_USER, kScratch); }
+  ScratchKey() { DeleteTree(HKEY_CURRENT_USER, kScratch); Create(""); }
+  ~ScratchKey() { DeleteTree(HKEY_CURRENT_USER, kScratch); }
   static std::string Path(const std::string& sub) { return sub.empty() ? kScratch : kScratch + "\\" + sub; }
-  static void Create(const std::string& sub) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, Path(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegCloseKey(key);
-  }
+  static void Create(const std::string& sub) { CreateKey(HKEY_CURRENT_USER, Path(sub)); }
   static void Set(const std::string& name, DWORD type, const std::string& data) {
-    HKEY key = nullptr;
-    RegOpenKeyExA(HKEY_CURRENT_USER, kScratch.c_str(), 0, KEY_ALL_ACCESS, &key);
-    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
+    SetRegistryValue(HKEY_CURRENT_USER, kScratch, name, type, data);
   }
-  static bool Exists(const std::string& sub) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, Path(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
+  static bool Exists(const std::string& sub) { return KeyExists(HKEY_CURRENT_USER, Path(sub)); }
 };
 
 }  // namespace
@@ -89,12 +77,7 @@ TEST(RegistryValues, NumbersAreFourByteDwordsOnly) {
   EXPECT_EQ(RaisedBy([&] { registry.ReadNumber("Ten"); }), "ERegistryException: Failed to get data for 'Ten'");
   registry.WriteNumber("Count", -1);
   EXPECT_EQ(registry.ReadNumber("count"), -1);
-  BYTE data[8] = {};
-  DWORD size = sizeof data;
-  DWORD type = 0;
-  RegQueryValueExA(registry.CurrentKey(), "Count", nullptr, &type, data, &size);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), "\xFF\xFF\xFF\xFF");
+  EXPECT_EQ(ReadRegistryValue(HKEY_CURRENT_USER, kScratch, "Count"), (RegistryValue{REG_DWORD, "\xFF\xFF\xFF\xFF"}));
   EXPECT_TRUE(registry.HasValue("COUNT"));
   EXPECT_TRUE(registry.RemoveValue("Count"));
   EXPECT_FALSE(registry.RemoveValue("Count"));
@@ -111,7 +94,7 @@ TEST(RegistryValues, ARefusedWriteRaisesAndLeavesTheValue) {
   RegistrySession registry;
   ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
   {
-    testing_support::ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
+    ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
     ASSERT_TRUE(swap.Swapped());
     EXPECT_EQ(RaisedBy([&] { registry.WriteNumber("Count", 2); }), "ERegistryException: Failed to set data for 'Count'");
   }
@@ -148,18 +131,16 @@ LONG WINAPI QueryInfoWithShortNames(HKEY key, LPSTR cls, LPDWORD clsLen, LPDWORD
 
 // The names as the registry itself enumerates them.
 std::vector<std::string> Enumerated(bool subkeys) {
-  HKEY key = nullptr;
-  RegOpenKeyExA(HKEY_CURRENT_USER, kScratch.c_str(), 0, KEY_READ, &key);
+  const platform::UniqueRegKey key = OpenKey(HKEY_CURRENT_USER, kScratch);
   std::vector<std::string> names;
   char name[256];
   for (DWORD i = 0;; ++i) {
     DWORD length = sizeof name;
-    const LONG result = subkeys ? RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr)
-                                : RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    const LONG result = subkeys ? RegEnumKeyExA(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                                : RegEnumValueA(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (result != ERROR_SUCCESS) break;
     names.emplace_back(name, length);
   }
-  RegCloseKey(key);
   return names;
 }
 
@@ -182,19 +163,19 @@ TEST(RegistryKeys, ListsEveryNameInEnumerationOrderWithTheDefaultValueAsEmptyNam
   EXPECT_EQ(info.MaxValueNameLength, 12u);
   for (const bool shortNames : {false, true}) {
     SCOPED_TRACE(shortNames ? "reported lengths too short" : "reported lengths");
-    std::optional<testing_support::ImportSwap> swap;
+    std::optional<ImportSwap> swap;
     if (shortNames) {
       swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
       g_realQueryInfo = reinterpret_cast<decltype(&RegQueryInfoKeyA)>(swap->Original());
     }
     registry.ListValueNames(names);
-    EXPECT_EQ(testing_support::LinesOf(names), Enumerated(false));
+    EXPECT_EQ(LinesOf(names), Enumerated(false));
     EXPECT_EQ(names.LineCount(), 4);
     registry.ListSubkeys(names);
-    EXPECT_EQ(testing_support::LinesOf(names), Enumerated(true));
+    EXPECT_EQ(LinesOf(names), Enumerated(true));
     EXPECT_EQ(names.LineCount(), 3);
   }
-  testing_support::ImportSwap swap("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
+  ImportSwap swap("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
   EXPECT_TRUE(registry.RemoveKey("\\" + kScratch));  // its subkeys with long names go first
   EXPECT_FALSE(ScratchKey::Exists(""));
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <memory>
 
 #include "platform/errors.h"
@@ -40,14 +41,13 @@ void SetCount(const std::string& path, DWORD type, const std::string& data) {
 }
 void SetCount(const std::string& path, int count) { SetCount(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4)); }
 
+// The stored counter; -100 without counter key, -99 without counter.
 int CountOf(const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kCounters, 0, KEY_READ, &key) != ERROR_SUCCESS) return -100;
-  int value = -99;
-  DWORD size = sizeof value;
-  RegQueryValueExA(key, path.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
-  return value;
+  if (!KeyExists(HKEY_CURRENT_USER, kCounters)) return -100;
+  const auto value = ReadRegistryValue(HKEY_CURRENT_USER, kCounters, path);
+  int count = -99;
+  if (value && value->bytes.size() == sizeof count) std::memcpy(&count, value->bytes.data(), sizeof count);
+  return count;
 }
 
 // Runs the phase for a record whose FILES value is files, recording what it sent.

@@ -82,11 +82,9 @@ namespace {
 
 void SetProgramCounter(const std::string& program, const DWORD* count) {
   DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
-  if (!count) return;
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, program.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(count), 4);
-  RegCloseKey(key);
+  if (count)
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", program, REG_DWORD,
+                     std::string(reinterpret_cast<const char*>(count), sizeof *count));
 }
 
 }  // namespace

@@ -23,12 +23,7 @@ struct Counters {
   static void SetCount(const std::string& path, int count) {
     Set(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4));
   }
-  static bool KeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kCounters, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
+  static bool KeyExists() { return testing_support::KeyExists(HKEY_CURRENT_USER, kCounters); }
 };
 
 }  // namespace

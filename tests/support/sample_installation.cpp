@@ -67,8 +67,8 @@ SampleInstallation::~SampleInstallation() {
 
 std::vector<std::string> KeyContents(void* root, const std::string& path) {
   std::vector<std::string> contents;
-  platform::UniqueRegKey key;
-  if (RegOpenKeyExA(static_cast<HKEY>(root), path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return contents;
+  const platform::UniqueRegKey key = OpenKey(static_cast<HKEY>(root), path);
+  if (!key.IsValid()) return contents;
   char name[256];
   BYTE data[1024];
   for (DWORD i = 0;; ++i) {
