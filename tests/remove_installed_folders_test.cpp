@@ -12,14 +12,6 @@ using Paths = std::vector<std::string>;
 
 namespace {
 
-Paths g_removed;
-decltype(&RemoveDirectoryA) g_realRemove = nullptr;
-
-BOOL WINAPI RecordingRemove(LPCSTR path) {
-  g_removed.push_back(path);
-  return g_realRemove(path);
-}
-
 // Real folders P, P\Lib and P\Help in a scratch folder, and a record naming them.
 struct Phase {
   ScratchFolder scratch;
@@ -31,12 +23,11 @@ struct Phase {
     for (const std::string& f : folders) text += f + "\r\n";
     record.SetValue("FOLDERS", REG_SZ, text);
     uninstall::SetUninstallKeyName(record.Name());
-    g_removed.clear();
-    ImportSwap swap("kernel32.dll", "RemoveDirectoryA", reinterpret_cast<const void*>(&RecordingRemove));
-    g_realRemove = reinterpret_cast<decltype(&RemoveDirectoryA)>(swap.Original());
-    EXPECT_TRUE(swap.Swapped());
+    Paths removed;
+    Spy<decltype(&RemoveDirectoryA)> spy("kernel32.dll", "RemoveDirectoryA", [&](LPCSTR path) { removed.push_back(path); });
+    EXPECT_TRUE(spy.Swapped());
     uninstall::RemoveInstalledFolders();
-    return g_removed;
+    return removed;
   }
 };
 
@@ -67,4 +58,19 @@ TEST(RemovingFolders, AnEmptyListMakesNoCall) {
   Phase phase;
   EXPECT_EQ(phase.Run({}), Paths{});
   EXPECT_TRUE(Exists(phase.help));
+}
+
+// The tests' own spies: two of one signature at once each see their own calls.
+TEST(RemovingFolders, ASpyOfDeleteFileAndOneOfRemoveDirectoryEachSeeOnlyTheirOwnCalls) {
+  Phase phase;
+  const std::string file = phase.lib + "\\a.dcu";
+  WriteBytes(file, "x");
+  Paths deleted, removed;
+  {
+    Spy<decltype(&DeleteFileA)> deletes("kernel32.dll", "DeleteFileA", [&](LPCSTR path) { deleted.push_back(path); });
+    Spy<decltype(&RemoveDirectoryA)> removes("kernel32.dll", "RemoveDirectoryA", [&](LPCSTR path) { removed.push_back(path); });
+    RemoveFolderTree(phase.lib);
+  }
+  EXPECT_EQ(deleted, Paths{file});
+  EXPECT_EQ(removed, Paths{phase.lib});
 }

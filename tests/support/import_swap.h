@@ -4,7 +4,10 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
+#include <stdexcept>
+#include <utility>
 
 namespace testing_support {
 
@@ -26,7 +29,9 @@ class ImportSwap {
 
 // Swaps the function for one that calls it unchanged, with watchers that see
 // the arguments just before and just after the call: for recording calls or
-// acting in the middle of the code under test. One spy per function at a time.
+// acting in the middle of the code under test. Each spy takes a stand-in of
+// its own from a small table per signature, so that spies of functions with
+// the same signature (DeleteFileA, RemoveDirectoryA) can live at once.
 template <typename Function>
 class Spy;
 
@@ -34,24 +39,49 @@ template <typename Result, typename... Args>
 class Spy<Result(WINAPI*)(Args...)> {
  public:
   using Watcher = std::function<void(Args...)>;
+  // Throws std::length_error when every stand-in of the signature is taken.
   Spy(const char* dll, const char* function, Watcher before, Watcher after = nullptr)
-      : swap_(dll, function, reinterpret_cast<const void*>(&Call)) {
-    original_ = swap_.Original();
-    before_ = std::move(before);
-    after_ = std::move(after);
+      : index_(Take(std::move(before), std::move(after))),
+        swap_(dll, function, StandIn(index_, std::make_index_sequence<kStandIns>())) {
+    states_[index_].original = swap_.Original();
   }
-  ~Spy() { before_ = after_ = nullptr; }
+  ~Spy() { states_[index_] = State{}; }
+  Spy(const Spy&) = delete;
+  Spy& operator=(const Spy&) = delete;
   bool Swapped() const { return swap_.Swapped(); }
 
  private:
+  using Original = Result(WINAPI*)(Args...);
+  static constexpr std::size_t kStandIns = 4;
+  // What the stand-in of one spy calls and watches.
+  struct State {
+    bool taken = false;
+    const void* original = nullptr;
+    Watcher before, after;
+  };
+  static std::size_t Take(Watcher before, Watcher after) {
+    for (std::size_t i = 0; i < kStandIns; ++i) {
+      if (states_[i].taken) continue;
+      states_[i] = {true, nullptr, std::move(before), std::move(after)};
+      return i;
+    }
+    throw std::length_error("more spies of one signature at once than stand-ins");
+  }
+  template <std::size_t... I>
+  static const void* StandIn(std::size_t index, std::index_sequence<I...>) {
+    const Original standIns[] = {&Call<I>...};
+    return reinterpret_cast<const void*>(standIns[index]);
+  }
+  template <std::size_t I>
   static Result WINAPI Call(Args... args) {
-    if (before_) before_(args...);
-    const Result result = reinterpret_cast<Result(WINAPI*)(Args...)>(const_cast<void*>(original_))(args...);
-    if (after_) after_(args...);
+    const State& state = states_[I];
+    if (state.before) state.before(args...);
+    const Result result = reinterpret_cast<Original>(const_cast<void*>(state.original))(args...);
+    if (state.after) state.after(args...);
     return result;
   }
-  static inline const void* original_ = nullptr;
-  static inline Watcher before_, after_;
+  static inline State states_[kStandIns];
+  std::size_t index_;
   ImportSwap swap_;
 };
 
