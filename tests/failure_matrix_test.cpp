@@ -25,6 +25,8 @@ const std::string kCounters = "Software\\Quenlar\\InstalledFiles";
 const std::string kContents = Sample::kContents;
 const std::string kDataGrid = kProduct + "\\Lib\\Win32\\DataGrid.dcu";
 const std::string kCore = "C:\\Program Files\\Quenlar\\Shared\\QnlCore.bpl";
+const std::string kProgram = Sample::Program();
+const std::string kInclude = Sample::Include();
 
 // How far the run got, read off the sample installation afterwards.
 struct Progress {
@@ -53,11 +55,11 @@ Progress Observe() {
   Progress p{};
   for (const std::string& file : {files[0], files[1], files[4]}) p.filesDeleted += !Exists(file);
   p.withdrawn = KeyContents(HKEY_CURRENT_USER, kProductKey).size() == 4;
-  p.includeRewritten = ReadBytes(Sample::Include()) != Sample::SampleFile("prod.inc");
+  p.includeRewritten = ReadBytes(kInclude) != Sample::SampleFile("prod.inc");
   p.foldersRemoved = !Exists(kProduct + "\\Lib\\Win32");
   for (const char* line : {"=qsample.hlp\r\n", "=qgrid.hlp\r\n"}) p.helpsRemoved += contents.find(line) == std::string::npos;
   p.recordGone = KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName)).empty();
-  p.programGone = !Exists(Sample::Program());
+  p.programGone = !Exists(kProgram);
   return p;
 }
 
@@ -69,7 +71,7 @@ Held LockFile(const std::string& path) {
   return std::shared_ptr<void>(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
 }
 Held ProgramInUse() {
-  return std::shared_ptr<void>(CreateFileA(Sample::Program().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
+  return std::shared_ptr<void>(CreateFileA(kProgram.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
 }
 Held Data(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
   SetRegistryValue(root, key, name, type, data);
@@ -133,9 +135,6 @@ Held Refuse(const char* dll, const char* name, Function standIn, Function* origi
   if (original) *original = reinterpret_cast<Function>(swap->Original());
   return swap;
 }
-
-const std::string kProgram = Sample::Program();
-const std::string kInclude = Sample::Include();
 
 // One way for the run to end early: the fault that a row puts in place, the
 // error that the box names and how far the run got.
