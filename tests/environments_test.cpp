@@ -89,7 +89,8 @@ TEST(RemovingHelps, EachEntryTakesTheFirstLineItNamesAndOnlyAChangedFileIsWritte
 }
 
 TEST(RemovingHelps, DelphiverChoosesTheFileAndAMissingFileOrAFolderIsPassedOver) {
-  const Installed cbuilder3(kCBuilder3), delphi5(kDelphi5);
+  const Installed cbuilder3(kCBuilder3);
+  const Installed delphi5(kDelphi5);
   for (const Installed* environment : {&cbuilder3, &delphi5}) WriteBytes(environment->Contents(), "P=p.hlp\r\n");
   cbuilder3.Run("p.hlp", "C3");
   EXPECT_EQ(ReadBytes(cbuilder3.Contents()), "");

@@ -56,7 +56,7 @@ struct Phase {
   ScratchRecord record;
   Phase() { DeleteTree(HKEY_CURRENT_USER, kCounters); g_sent.clear(); }
   ~Phase() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
-  void Run(const std::string& files) {
+  void Run(const std::string& files) const {
     record.SetValue("FILES", REG_SZ, files);
     uninstall::SetUninstallKeyName(record.Name());
     Spy<decltype(&SendDlgItemMessageA)> spy("user32.dll", "SendDlgItemMessageA", nullptr, &RecordSent);

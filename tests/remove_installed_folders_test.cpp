@@ -18,7 +18,7 @@ struct Phase {
   ScratchRecord record;
   std::string p = scratch.File("P"), lib = p + "\\Lib", help = p + "\\Help";
   Phase() { for (const std::string& f : {p, lib, help}) CreateDirectoryA(f.c_str(), nullptr); }
-  Paths Run(const Paths& folders) {
+  Paths Run(const Paths& folders) const {
     std::string text;
     for (const std::string& f : folders) text += f + "\r\n";
     record.SetValue("FOLDERS", REG_SZ, text);
@@ -46,7 +46,8 @@ TEST(RemovingFolders, SubfoldersGoBeforeTheirParentWhateverTheStoredOrderAndCase
 
 TEST(RemovingFolders, AFolderKeptByASparedFileKeepsItsParentsAndMissingOnesArePassedOver) {
   Phase phase;
-  const std::string sub = phase.lib + "\\Sub", missing = phase.p + "\\Missing";
+  const std::string sub = phase.lib + "\\Sub";
+  const std::string missing = phase.p + "\\Missing";
   CreateDirectoryA(sub.c_str(), nullptr);
   WriteBytes(sub + "\\shared.dll", "x");
   EXPECT_EQ(phase.Run({phase.p, missing, phase.help, phase.lib, sub}), (Paths{missing, sub, phase.lib, phase.help, phase.p}));
@@ -65,7 +66,8 @@ TEST(RemovingFolders, ASpyOfDeleteFileAndOneOfRemoveDirectoryEachSeeOnlyTheirOwn
   Phase phase;
   const std::string file = phase.lib + "\\a.dcu";
   WriteBytes(file, "x");
-  Paths deleted, removed;
+  Paths deleted;
+  Paths removed;
   {
     Spy<decltype(&DeleteFileA)> deletes("kernel32.dll", "DeleteFileA", [&](LPCSTR path) { deleted.push_back(path); });
     Spy<decltype(&RemoveDirectoryA)> removes("kernel32.dll", "RemoveDirectoryA", [&](LPCSTR path) { removed.push_back(path); });

@@ -45,7 +45,7 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     std::vector<DWORD> writes;
     {
       Spy<decltype(&CreateProcessA)> spyStart("kernel32.dll", "CreateProcessA",
-          [&](LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags, LPVOID, LPCSTR,
+          [&](LPCSTR, LPCSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags, LPVOID, LPCSTR,
               LPSTARTUPINFOA startup, LPPROCESS_INFORMATION) {
             started.push_back({line, startup->cb, startup->dwFlags, startup->wShowWindow, flags});
           });
@@ -90,7 +90,9 @@ void SetProgramCounter(const std::string& program, const DWORD* count) {
 }  // namespace
 
 TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbsent) {
-  const DWORD minusOne = 0xFFFFFFFF, zero = 0, two = 2;
+  const DWORD minusOne = 0xFFFFFFFF;
+  const DWORD zero = 0;
+  const DWORD two = 2;
   const struct {
     const DWORD* count;
     bool removed;

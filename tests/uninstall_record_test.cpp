@@ -51,7 +51,7 @@ std::string g_newData;  // what the value holds from the first read on ("" : del
 LONG WINAPI QueryThatSeesTheValueChange(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
   if (data && !g_newData.empty())
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(g_newData.c_str()),
-                   static_cast<DWORD>(g_newData.size() + 1));
+                   static_cast<DWORD>(g_newData.size()) + 1);
   else if (data)
     RegDeleteValueA(key, name);
   return g_realQuery(key, name, reserved, type, data, size);

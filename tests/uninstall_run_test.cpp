@@ -21,7 +21,7 @@ struct Uninstaller {
   ~Uninstaller() {
     if (Exists(folder.File("$delme.bat"))) GoneWithin({exe, folder.File("$delme.bat")}, 10000);
   }
-  std::vector<SeenBox> Run(const std::string& arguments, int confirmAnswer, DWORD* exitCode) {
+  std::vector<SeenBox> Run(const std::string& arguments, int confirmAnswer, DWORD* exitCode) const {
     return RunAndAnswer("\"" + exe + "\"" + arguments, {{"Uninstall", confirmAnswer}}, exitCode);
   }
 };
@@ -77,7 +77,7 @@ TEST(UninstallEntry, AQuotedNameWithSpacesIsShownWholeAndItsRecordIsDeleted) {
   ScratchRecord record;
   const std::string name = record.Name() + " With Spaces";
   DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(name));
-  SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(name), "PRODUCTNAME", REG_SZ, std::string("P", 2));
+  SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(name), "PRODUCTNAME", REG_SZ, std::string("P\0", 2));
   DWORD exitCode = 1;
   const auto boxes = uninstaller.Run(" \"" + name + "\"", IDYES, &exitCode);
   ASSERT_EQ(boxes.size(), 1u);

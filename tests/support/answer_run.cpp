@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: answer_run \"<command line>\"\n");
+    static_cast<void>(std::fprintf(stderr, "usage: answer_run \"<command line>\"\n"));
     return 2;
   }
   DWORD exitCode = 0;

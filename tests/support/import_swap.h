@@ -20,7 +20,7 @@ class ImportSwap {
   ImportSwap(const ImportSwap&) = delete;
   ImportSwap& operator=(const ImportSwap&) = delete;
   bool Swapped() const { return slot_ != nullptr; }
-  const void* Original() const { return original_; }
+  void* Original() const { return original_; }
 
  private:
   void** slot_ = nullptr;
@@ -56,7 +56,7 @@ class Spy<Result(WINAPI*)(Args...)> {
   // What the stand-in of one spy calls and watches.
   struct State {
     bool taken = false;
-    const void* original = nullptr;
+    void* original = nullptr;
     Watcher before, after;
   };
   static std::size_t Take(Watcher before, Watcher after) {
@@ -76,7 +76,7 @@ class Spy<Result(WINAPI*)(Args...)> {
   static Result WINAPI Call(Args... args) {
     const State& state = states_[I];
     if (state.before) state.before(args...);
-    const Result result = reinterpret_cast<Original>(const_cast<void*>(state.original))(args...);
+    const Result result = reinterpret_cast<Original>(state.original)(args...);
     if (state.after) state.after(args...);
     return result;
   }
