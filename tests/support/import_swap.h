@@ -41,32 +41,23 @@ class Spy<Result(WINAPI*)(Args...)> {
   using Watcher = std::function<void(Args...)>;
   // Throws std::length_error when every stand-in of the signature is taken.
   Spy(const char* dll, const char* function, Watcher before, Watcher after = nullptr)
-      : index_(Take(std::move(before), std::move(after))),
-        swap_(dll, function, StandIn(index_, std::make_index_sequence<kStandIns>())) {
-    states_[index_].original = swap_.Original();
-  }
-  ~Spy() { states_[index_] = State{}; }
-  Spy(const Spy&) = delete;
-  Spy& operator=(const Spy&) = delete;
+      : before_(std::move(before)), after_(std::move(after)), seat_(this),
+        swap_(dll, function, StandIn(seat_.index, std::make_index_sequence<kStandIns>())) {}
   bool Swapped() const { return swap_.Swapped(); }
 
  private:
   using Original = Result(WINAPI*)(Args...);
   static constexpr std::size_t kStandIns = 4;
-  // What the stand-in of one spy calls and watches.
-  struct State {
-    bool taken = false;
-    void* original = nullptr;
-    Watcher before, after;
-  };
-  static std::size_t Take(Watcher before, Watcher after) {
-    for (std::size_t i = 0; i < kStandIns; ++i) {
-      if (states_[i].taken) continue;
-      states_[i] = {true, nullptr, std::move(before), std::move(after)};
-      return i;
+  // The spy's stand-in, free again once the import is back.
+  struct Seat {
+    explicit Seat(Spy* spy) {
+      while (spies_[index])
+        if (++index == kStandIns) throw std::length_error("more spies of one signature at once than stand-ins");
+      spies_[index] = spy;
     }
-    throw std::length_error("more spies of one signature at once than stand-ins");
-  }
+    ~Seat() { spies_[index] = nullptr; }
+    std::size_t index = 0;
+  };
   template <std::size_t... I>
   static const void* StandIn(std::size_t index, std::index_sequence<I...>) {
     const Original standIns[] = {&Call<I>...};
