@@ -116,7 +116,6 @@ struct MemoryRunsOutAt : MemoryRunsOut {
       : spy(dll, function, std::move(arm)) {}
 };
 
-LONG WINAPI RefusedSet(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
 decltype(&CreateFileA) g_realCreateFile = nullptr;
 HANDLE WINAPI BatchDenied(LPCSTR name, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) {
   if (std::strstr(name, "$delme.bat")) return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
@@ -159,7 +158,7 @@ const Row kRows[] = {
      "ERegistryException", "Invalid data type for '" + kDataGrid + "'", kFilesFailed},
     {"CounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "abcdefghij"); }, false,
      "ERegistryException", "Failed to get data for '" + kDataGrid + "'", kFilesFailed},
-    {"CounterNotWritten", [] { return Refuse("advapi32.dll", "RegSetValueExA", &RefusedSet); }, true,
+    {"CounterNotWritten", [] { return Refuse("advapi32.dll", "RegSetValueExA", &RefusedRegistryWrite); }, true,
      "ERegistryException", "Failed to set data for '" + kCore + "'", {2, false, false, false, 0, false, false}},
     {"FolderNameNotText", [] { return Data(HKEY_CURRENT_USER, kProductKey, "FolderName", REG_DWORD, "1234"); }, false,
      "ERegistryException", "Invalid data type for 'FolderName'", kIncludeFailed},

@@ -84,17 +84,13 @@ TEST(RegistryValues, NumbersAreFourByteDwordsOnly) {
   EXPECT_FALSE(registry.HasValue("Count"));
 }
 
-namespace {
-LONG WINAPI RefusedWrite(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
-}  // namespace
-
 TEST(RegistryValues, ARefusedWriteRaisesAndLeavesTheValue) {
   ScratchKey scratch;
   ScratchKey::Set("Count", REG_DWORD, std::string("\3\0\0\0", 4));
   RegistrySession registry;
   ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
   {
-    ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
+    ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedRegistryWrite));
     ASSERT_TRUE(swap.Swapped());
     EXPECT_EQ(RaisedBy([&] { registry.WriteNumber("Count", 2); }), "ERegistryException: Failed to set data for 'Count'");
   }

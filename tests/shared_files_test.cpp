@@ -7,7 +7,7 @@
 
 using registration::ReleaseSharedFile;
 using registration::SharedFileCount;
-using testing_support::RaisedBy;
+using namespace testing_support;
 
 namespace {
 
@@ -15,10 +15,10 @@ const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
 
 // The real counter key, emptied before and removed after each test.
 struct Counters {
-  Counters() { testing_support::DeleteTree(HKEY_CURRENT_USER, kCounters); }
-  ~Counters() { testing_support::DeleteTree(HKEY_CURRENT_USER, kCounters); }
+  Counters() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
+  ~Counters() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
   static void Set(const std::string& path, DWORD type, const std::string& data) {
-    testing_support::SetRegistryValue(HKEY_CURRENT_USER, kCounters, path, type, data);
+    SetRegistryValue(HKEY_CURRENT_USER, kCounters, path, type, data);
   }
   static void SetCount(const std::string& path, int count) {
     Set(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4));
@@ -69,15 +69,11 @@ TEST(SharedFileCounters, ATextCounterRaisesByItsSizeAndChangesNothing) {
   EXPECT_TRUE(Counters::KeyExists());
 }
 
-namespace {
-LONG WINAPI RefusedWrite(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
-}  // namespace
-
 TEST(SharedFileCounters, AFailingWriteRaisesAndKeepsTheStoredCount) {
   Counters counters;
   Counters::SetCount("C:\\P\\a.dll", 3);
   {
-    testing_support::ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
+    ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedRegistryWrite));
     ASSERT_TRUE(swap.Swapped());
     EXPECT_EQ(RaisedBy([] { ReleaseSharedFile("C:\\P\\a.dll"); }), "ERegistryException: Failed to set data for 'C:\\P\\a.dll'");
   }

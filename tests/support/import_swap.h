@@ -27,6 +27,9 @@ class ImportSwap {
   void* original_ = nullptr;
 };
 
+// A stand-in for RegSetValueExA that refuses every write, as a key denied to the user would.
+inline LONG WINAPI RefusedRegistryWrite(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
+
 // Swaps the function for one that calls it unchanged, with watchers that see
 // the arguments just before and just after the call: for recording calls or
 // acting in the middle of the code under test. Each spy takes a stand-in of
@@ -65,14 +68,15 @@ class Spy<Result(WINAPI*)(Args...)> {
   }
   template <std::size_t I>
   static Result WINAPI Call(Args... args) {
-    const State& state = states_[I];
-    if (state.before) state.before(args...);
-    const Result result = reinterpret_cast<Original>(state.original)(args...);
-    if (state.after) state.after(args...);
+    const Spy& spy = *spies_[I];
+    if (spy.before_) spy.before_(args...);
+    const Result result = reinterpret_cast<Original>(spy.swap_.Original())(args...);
+    if (spy.after_) spy.after_(args...);
     return result;
   }
-  static inline State states_[kStandIns];
-  std::size_t index_;
+  static inline Spy* spies_[kStandIns] = {};
+  Watcher before_, after_;
+  Seat seat_;
   ImportSwap swap_;
 };
 
