@@ -4,6 +4,7 @@
 
 #include "environments/environment_table.h"
 #include "environments/help_folders.h"
+#include "platform/unique_handle.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/raised.h"
@@ -36,19 +37,6 @@ struct Installed {
     uninstall::RemoveInstalledHelps();
   }
 };
-
-decltype(&CreateFileA) g_realCreate = nullptr;
-std::string g_lockPath;
-int g_loads = 0;
-HANDLE g_lock = INVALID_HANDLE_VALUE;
-
-// Before the second load of the contents file, another holder opens it without sharing.
-HANDLE WINAPI LockingCreate(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                            DWORD disposition, DWORD flags, HANDLE from) {
-  if (g_lockPath == path && access == GENERIC_READ && disposition == OPEN_EXISTING && ++g_loads == 2)
-    g_lock = g_realCreate(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  return g_realCreate(path, access, share, security, disposition, flags, from);
-}
 
 }  // namespace
 
@@ -106,15 +94,19 @@ TEST(RemovingHelps, DelphiverChoosesTheFileAndAMissingFileOrAFolderIsPassedOver)
 TEST(RemovingHelps, ALockedContentsFileFailsAndTheEarlierEntriesStayRemoved) {
   const Installed delphi5(kDelphi5);
   WriteBytes(delphi5.Contents(), "1=a.hlp\r\n2=b.hlp\r\n");
-  g_lockPath = delphi5.Contents();
-  g_loads = 0;
+  platform::UniqueFile lock;
   {
-    ImportSwap swap("kernel32.dll", "CreateFileA", reinterpret_cast<const void*>(&LockingCreate));
-    ASSERT_TRUE(swap.Swapped());
-    g_realCreate = reinterpret_cast<decltype(&CreateFileA)>(swap.Original());
+    // Before the second load of the contents file, another holder opens it without sharing.
+    int loads = 0;
+    Spy<decltype(&CreateFileA)> spy("kernel32.dll", "CreateFileA",
+        [&](LPCSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
+          if (delphi5.Contents() == path && access == GENERIC_READ && disposition == OPEN_EXISTING && ++loads == 2)
+            lock.Reset(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        });
+    ASSERT_TRUE(spy.Swapped());
     EXPECT_EQ(RaisedBy([&] { delphi5.Run("a.hlp\r\nb.hlp"); }), "EFOpenError: Cannot open file " + delphi5.Contents());
   }
-  ASSERT_NE(g_lock, INVALID_HANDLE_VALUE);
-  CloseHandle(g_lock);
+  ASSERT_TRUE(lock.IsValid());
+  lock.Reset();
   EXPECT_EQ(ReadBytes(delphi5.Contents()), "2=b.hlp\r\n");
 }

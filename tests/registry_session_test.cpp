@@ -111,18 +111,14 @@ TEST(RegistryKeys, RemoveKeyTakesTheWholeSubtreeAlsoOfTheCurrentKey) {
 
 namespace {
 
-decltype(&RegQueryInfoKeyA) g_realQueryInfo = nullptr;
+using QueryInfoSpy = Spy<decltype(&RegQueryInfoKeyA)>;
 
 // Reports the longest names as one character: what a name's ANSI form longer
 // than the reported length (a double-byte code page) makes the listing meet.
-LONG WINAPI QueryInfoWithShortNames(HKEY key, LPSTR cls, LPDWORD clsLen, LPDWORD reserved, LPDWORD subkeys,
-                                    LPDWORD maxSubkeyLen, LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
-                                    LPDWORD maxValueLen, LPDWORD security, PFILETIME written) {
-  const LONG result = g_realQueryInfo(key, cls, clsLen, reserved, subkeys, maxSubkeyLen, maxClassLen, values,
-                                      maxValueNameLen, maxValueLen, security, written);
+void ShortenNames(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD maxSubkeyLen, LPDWORD, LPDWORD,
+                  LPDWORD maxValueNameLen, LPDWORD, LPDWORD, PFILETIME) {
   if (maxSubkeyLen) *maxSubkeyLen = 1;
   if (maxValueNameLen) *maxValueNameLen = 1;
-  return result;
 }
 
 // The names as the registry itself enumerates them.
@@ -159,11 +155,8 @@ TEST(RegistryKeys, ListsEveryNameInEnumerationOrderWithTheDefaultValueAsEmptyNam
   EXPECT_EQ(info.MaxValueNameLength, 12u);
   for (const bool shortNames : {false, true}) {
     SCOPED_TRACE(shortNames ? "reported lengths too short" : "reported lengths");
-    std::optional<ImportSwap> swap;
-    if (shortNames) {
-      swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
-      g_realQueryInfo = reinterpret_cast<decltype(&RegQueryInfoKeyA)>(swap->Original());
-    }
+    std::optional<QueryInfoSpy> spy;
+    if (shortNames) spy.emplace("advapi32.dll", "RegQueryInfoKeyA", nullptr, &ShortenNames);
     registry.ListValueNames(names);
     EXPECT_EQ(LinesOf(names), Enumerated(false));
     EXPECT_EQ(names.LineCount(), 4);
@@ -171,7 +164,7 @@ TEST(RegistryKeys, ListsEveryNameInEnumerationOrderWithTheDefaultValueAsEmptyNam
     EXPECT_EQ(LinesOf(names), Enumerated(true));
     EXPECT_EQ(names.LineCount(), 3);
   }
-  ImportSwap swap("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
+  const QueryInfoSpy spy("advapi32.dll", "RegQueryInfoKeyA", nullptr, &ShortenNames);
   EXPECT_TRUE(registry.RemoveKey("\\" + kScratch));  // its subkeys with long names go first
   EXPECT_FALSE(ScratchKey::Exists(""));
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/errors.h"
 #include "platform/unique_handle.h"
 #include "tests/support/import_swap.h"
@@ -80,23 +82,20 @@ TEST(RemovingSelf, AFreeProgramFileIsDeletedDirectlyWithoutBatchFile) {
 
 namespace {
 
-void SetProgramCounter(const std::string& program, const DWORD* count) {
+void SetProgramCounter(const std::string& program, std::optional<DWORD> count) {
   DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
   if (count)
     SetRegistryValue(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", program, REG_DWORD,
-                     std::string(reinterpret_cast<const char*>(count), sizeof *count));
+                     std::string(reinterpret_cast<const char*>(&*count), sizeof *count));
 }
 
 }  // namespace
 
 TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbsent) {
-  const DWORD minusOne = 0xFFFFFFFF;
-  const DWORD zero = 0;
-  const DWORD two = 2;
   const struct {
-    const DWORD* count;
+    std::optional<DWORD> count;
     bool removed;
-  } cases[] = {{nullptr, true}, {&minusOne, true}, {&zero, false}, {&two, false}};
+  } cases[] = {{std::nullopt, true}, {0xFFFFFFFF, true}, {0, false}, {2, false}};
   for (const auto& c : cases) {
     ScratchFolder folder;
     ScratchRecord record;
@@ -108,5 +107,5 @@ TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbse
     EXPECT_EQ(Exists(program), !c.removed) << (c.count ? static_cast<int>(*c.count) : -100);
     EXPECT_FALSE(Exists(folder.File("$delme.bat")));
   }
-  SetProgramCounter("", nullptr);
+  SetProgramCounter("", std::nullopt);
 }
