@@ -4,9 +4,10 @@
 
 #include "environments/environment_table.h"
 #include "environments/help_folders.h"
-#include "platform/errors.h"
+#include "platform/unique_handle.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 #include "uninstall/remove_installed_helps.h"
 #include "uninstall/uninstall_run.h"
@@ -37,19 +38,6 @@ struct Installed {
   }
 };
 
-decltype(&CreateFileA) g_realCreate = nullptr;
-std::string g_lockPath;
-int g_loads = 0;
-HANDLE g_lock = INVALID_HANDLE_VALUE;
-
-// Before the second load of the contents file, another holder opens it without sharing.
-HANDLE WINAPI LockingCreate(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                            DWORD disposition, DWORD flags, HANDLE from) {
-  if (g_lockPath == path && access == GENERIC_READ && disposition == OPEN_EXISTING && ++g_loads == 2)
-    g_lock = g_realCreate(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  return g_realCreate(path, access, share, security, disposition, flags, from);
-}
-
 }  // namespace
 
 TEST(HelpFolders, FollowRootDirWithOrWithoutFinalBackslashAndAreRelativeWithoutKey) {
@@ -61,12 +49,7 @@ TEST(HelpFolders, FollowRootDirWithOrWithoutFinalBackslashAndAreRelativeWithoutK
     EXPECT_EQ(EnvironmentContentsFile(kDelphi5), "C:\\D5\\HELP\\delphi5.cnt");
   }
   key.SetRootDir(REG_DWORD, std::string("\1\0\0\0", 4));
-  try {
-    EnvironmentContentsFile(kDelphi5);
-    ADD_FAILURE();
-  } catch (const platform::ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Invalid data type for 'RootDir'");
-  }
+  EXPECT_EQ(RaisedBy([] { EnvironmentContentsFile(kDelphi5); }), "ERegistryException: Invalid data type for 'RootDir'");
   if (BorlandKey(kCBuilder4).Existed()) GTEST_SKIP() << "C++Builder 4.0 is installed here";
   EXPECT_EQ(EnvironmentRootDir(kCBuilder4), "");
   EXPECT_EQ(EnvironmentContentsFile(kCBuilder4), "HELP\\bcb4.cnt");
@@ -98,7 +81,8 @@ TEST(RemovingHelps, EachEntryTakesTheFirstLineItNamesAndOnlyAChangedFileIsWritte
 }
 
 TEST(RemovingHelps, DelphiverChoosesTheFileAndAMissingFileOrAFolderIsPassedOver) {
-  const Installed cbuilder3(kCBuilder3), delphi5(kDelphi5);
+  const Installed cbuilder3(kCBuilder3);
+  const Installed delphi5(kDelphi5);
   for (const Installed* environment : {&cbuilder3, &delphi5}) WriteBytes(environment->Contents(), "P=p.hlp\r\n");
   cbuilder3.Run("p.hlp", "C3");
   EXPECT_EQ(ReadBytes(cbuilder3.Contents()), "");
@@ -114,20 +98,19 @@ TEST(RemovingHelps, DelphiverChoosesTheFileAndAMissingFileOrAFolderIsPassedOver)
 TEST(RemovingHelps, ALockedContentsFileFailsAndTheEarlierEntriesStayRemoved) {
   const Installed delphi5(kDelphi5);
   WriteBytes(delphi5.Contents(), "1=a.hlp\r\n2=b.hlp\r\n");
-  g_lockPath = delphi5.Contents();
-  g_loads = 0;
+  platform::UniqueFile lock;
   {
-    ImportSwap swap("kernel32.dll", "CreateFileA", reinterpret_cast<const void*>(&LockingCreate));
-    ASSERT_TRUE(swap.Swapped());
-    g_realCreate = reinterpret_cast<decltype(&CreateFileA)>(swap.Original());
-    try {
-      delphi5.Run("a.hlp\r\nb.hlp");
-      ADD_FAILURE();
-    } catch (const platform::EFOpenError& error) {
-      EXPECT_EQ(error.Message(), "Cannot open file " + delphi5.Contents());
-    }
+    // Before the second load of the contents file, another holder opens it without sharing.
+    int loads = 0;
+    Spy<decltype(&CreateFileA)> spy("kernel32.dll", "CreateFileA",
+        [&](LPCSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
+          if (delphi5.Contents() == path && access == GENERIC_READ && disposition == OPEN_EXISTING && ++loads == 2)
+            lock.Reset(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        });
+    ASSERT_TRUE(spy.Swapped());
+    EXPECT_EQ(RaisedBy([&] { delphi5.Run("a.hlp\r\nb.hlp"); }), "EFOpenError: Cannot open file " + delphi5.Contents());
   }
-  ASSERT_NE(g_lock, INVALID_HANDLE_VALUE);
-  CloseHandle(g_lock);
+  ASSERT_TRUE(lock.IsValid());
+  lock.Reset();
   EXPECT_EQ(ReadBytes(delphi5.Contents()), "2=b.hlp\r\n");
 }

@@ -2,7 +2,10 @@
 
 #include <cstring>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <memory>
+#include <tuple>
 
 #include "platform/unique_handle.h"
 #include "tests/support/boxes.h"
@@ -22,6 +25,8 @@ const std::string kCounters = "Software\\Quenlar\\InstalledFiles";
 const std::string kContents = Sample::kContents;
 const std::string kDataGrid = kProduct + "\\Lib\\Win32\\DataGrid.dcu";
 const std::string kCore = "C:\\Program Files\\Quenlar\\Shared\\QnlCore.bpl";
+const std::string kProgram = Sample::Program();
+const std::string kInclude = Sample::Include();
 
 // How far the run got, read off the sample installation afterwards.
 struct Progress {
@@ -32,7 +37,10 @@ struct Progress {
   int helpsRemoved;     // of the product's two contents lines
   bool recordGone;
   bool programGone;
-  bool operator==(const Progress& o) const { return std::memcmp(this, &o, sizeof o) == 0; }
+  auto Fields() const {
+    return std::tie(filesDeleted, withdrawn, includeRewritten, foldersRemoved, helpsRemoved, recordGone, programGone);
+  }
+  bool operator==(const Progress& o) const { return Fields() == o.Fields(); }
 };
 
 std::ostream& operator<<(std::ostream& out, const Progress& p) {
@@ -47,11 +55,11 @@ Progress Observe() {
   Progress p{};
   for (const std::string& file : {files[0], files[1], files[4]}) p.filesDeleted += !Exists(file);
   p.withdrawn = KeyContents(HKEY_CURRENT_USER, kProductKey).size() == 4;
-  p.includeRewritten = ReadBytes(Sample::Include()) != Sample::SampleFile("prod.inc");
+  p.includeRewritten = ReadBytes(kInclude) != Sample::SampleFile("prod.inc");
   p.foldersRemoved = !Exists(kProduct + "\\Lib\\Win32");
   for (const char* line : {"=qsample.hlp\r\n", "=qgrid.hlp\r\n"}) p.helpsRemoved += contents.find(line) == std::string::npos;
   p.recordGone = KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName)).empty();
-  p.programGone = !Exists(Sample::Program());
+  p.programGone = !Exists(kProgram);
   return p;
 }
 
@@ -63,7 +71,7 @@ Held LockFile(const std::string& path) {
   return std::shared_ptr<void>(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
 }
 Held ProgramInUse() {
-  return std::shared_ptr<void>(CreateFileA(Sample::Program().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
+  return std::shared_ptr<void>(CreateFileA(kProgram.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
 }
 Held Data(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
   SetRegistryValue(root, key, name, type, data);
@@ -108,7 +116,6 @@ struct MemoryRunsOutAt : MemoryRunsOut {
       : spy(dll, function, std::move(arm)) {}
 };
 
-LONG WINAPI RefusedSet(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
 decltype(&CreateFileA) g_realCreateFile = nullptr;
 HANDLE WINAPI BatchDenied(LPCSTR name, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES sa, DWORD d, DWORD f, HANDLE t) {
   if (std::strstr(name, "$delme.bat")) return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
@@ -128,104 +135,119 @@ Held Refuse(const char* dll, const char* name, Function standIn, Function* origi
   return swap;
 }
 
+// One way for the run to end early: the fault that a row puts in place, the
+// error that the box names and how far the run got.
 struct Row {
-  const char* what;
+  const char* name;
   std::function<Held()> arrange;
   bool inProcess;  // the fault needs an import swap: the entry point runs in this program
   const char* kind;
   std::string message;
   Progress done;
 };
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+const Progress kFilesFailed{1, false, false, false, 0, false, false};
+const Progress kRegistrationFailed{3, false, false, false, 0, false, false};
+const Progress kIncludeFailed{3, true, false, false, 0, false, false};
+const Progress kHelpsFailed{3, true, true, true, 0, false, false};
+const Progress kSelfFailed{3, true, true, true, 2, true, false};
+
+const Row kRows[] = {
+    {"CounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "ab"); }, false,
+     "ERegistryException", "Invalid data type for '" + kDataGrid + "'", kFilesFailed},
+    {"CounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "abcdefghij"); }, false,
+     "ERegistryException", "Failed to get data for '" + kDataGrid + "'", kFilesFailed},
+    {"CounterNotWritten", [] { return Refuse("advapi32.dll", "RegSetValueExA", &RefusedRegistryWrite); }, true,
+     "ERegistryException", "Failed to set data for '" + kCore + "'", {2, false, false, false, 0, false, false}},
+    {"FolderNameNotText", [] { return Data(HKEY_CURRENT_USER, kProductKey, "FolderName", REG_DWORD, "1234"); }, false,
+     "ERegistryException", "Invalid data type for 'FolderName'", kIncludeFailed},
+    {"IncludeFileCannotBeLoaded", [] { return LockFile(kInclude); }, false, "EFOpenError",
+     "Cannot open file " + kInclude, kIncludeFailed},
+    {"IncludeFileCannotBeStored", [] { return ReadOnly(kInclude); }, false, "EFCreateError",
+     "Cannot create file " + kInclude, kIncludeFailed},
+    {"RootDirNotText", [] { return Data(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0", "RootDir", REG_DWORD, "1234"); },
+     false, "ERegistryException", "Invalid data type for 'RootDir'", kHelpsFailed},
+    {"ContentsFileCannotBeLoaded", [] { return LockFile(kContents); }, false, "EFOpenError",
+     "Cannot open file " + kContents, kHelpsFailed},
+    {"ContentsFileCannotBeStored", [] { return ReadOnly(kContents); }, false, "EFCreateError",
+     "Cannot create file " + kContents, kHelpsFailed},
+    {"ProgramCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kProgram, REG_SZ, "ab"); }, false,
+     "ERegistryException", "Invalid data type for '" + kProgram + "'", kSelfFailed},
+    {"ProgramCounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCounters, kProgram, REG_SZ, "abcdefghij"); },
+     false, "ERegistryException", "Failed to get data for '" + kProgram + "'", kSelfFailed},
+    {"BatchFileNotCreated", [] { return Both(ProgramInUse(), Refuse("kernel32.dll", "CreateFileA", &BatchDenied, &g_realCreateFile)); },
+     true, "EInOutError", "File access denied", kSelfFailed},
+    {"BatchFileNotWritten", [] { return Both(ProgramInUse(), Refuse("kernel32.dll", "WriteFile", &BatchDiskFull, &g_realWriteFile)); },
+     true, "EInOutError", "I/O error 112", kSelfFailed},
+    {"NoMemoryRemovingFiles", [] { return Hold<MemoryRunsOutAt<decltype(&DeleteFileA)>>("kernel32.dll", "DeleteFileA"); },
+     true, "EOutOfMemory", "Out of memory", kFilesFailed},
+    {"NoMemoryReadingTheNames", [] {
+       return Hold<MemoryRunsOutAt<decltype(&RegQueryValueExA)>>("advapi32.dll", "RegQueryValueExA",
+           [](HKEY, LPCSTR name, auto...) { g_memoryArmed = g_memoryArmed || std::string(name) == "PRODUCTNAME"; });
+     }, true, "EOutOfMemory", "Out of memory", kRegistrationFailed},
+    {"NoMemoryRemovingFolders", [] { return Hold<MemoryRunsOutAt<decltype(&RemoveDirectoryA)>>("kernel32.dll", "RemoveDirectoryA"); },
+     true, "EOutOfMemory", "Out of memory", {3, true, true, true, 0, false, false}},
+    {"NoMemoryRemovingHelps", [] {
+       return Hold<MemoryRunsOutAt<decltype(&FindFirstFileA)>>("kernel32.dll", "FindFirstFileA",
+           [](LPCSTR name, auto...) { g_memoryArmed = g_memoryArmed || name == kContents; });
+     }, true, "EOutOfMemory", "Out of memory", kHelpsFailed},
+    {"NoMemoryAtTheProgramFile", [] { return Hold<MemoryRunsOutAt<decltype(&RegFlushKey)>>("advapi32.dll", "RegFlushKey"); },
+     true, "EOutOfMemory", "Out of memory", kSelfFailed},
+};
+// Each row runs as a test of its own, within the time that one row needs.
+static_assert(std::size(kRows) == QNL_TEST_ROWS, "ROWS of failure_matrix_tests in tests/CMakeLists.txt");
+
+// Runs the uninstaller on the sample installation as Windows starts it, the
+// user answering Yes, with the row's fault in place for the length of the run.
+EntryOutcome RunWith(const Row& row) {
+  const Held held = row.arrange();
+  const std::map<std::string, int> answers = {{"Uninstall", IDYES}};
+  if (row.inProcess) return RunEntryInProcess(kProgram, " \"" + std::string(Sample::kKeyName) + "\"", answers);
+  DWORD exitCode = 0;
+  std::vector<SeenBox> boxes = RunAndAnswer("\"" + kProgram + "\" \"" + Sample::kKeyName + "\"", answers, &exitCode);
+  return {std::move(boxes), static_cast<int>(exitCode)};
+}
+
+// A fresh sample installation per row. Before it goes, files that a row made
+// read-only are writable again, and a half-written batch file goes at once:
+// no row starts it, so the installation need not wait for it to end.
+class FailureMatrix : public testing::TestWithParam<Row> {
+ protected:
+  ~FailureMatrix() override {
+    SetFileAttributesA(kInclude.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(kContents.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(Sample::Batch().c_str());
+  }
+  Sample sample_;
+};
 
 }  // namespace
 
-TEST(FailureMatrix, EveryEarlyEndShowsOneBoxExitsWith1AndLeavesExactlyWhatIsDone) {
-  const Progress filesFailed{1, false, false, false, 0, false, false};
-  const Progress registrationFailed{3, false, false, false, 0, false, false};
-  const Progress includeFailed{3, true, false, false, 0, false, false};
-  const Progress helpsFailed{3, true, true, true, 0, false, false};
-  const Progress selfFailed{3, true, true, true, 2, true, false};
-  const std::string program = Sample::Program(), include = Sample::Include();
-  const Row rows[] = {
-      {"counter not a number", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "ab"); }, false,
-       "ERegistryException", "Invalid data type for '" + kDataGrid + "'", filesFailed},
-      {"counter too long", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "abcdefghij"); }, false,
-       "ERegistryException", "Failed to get data for '" + kDataGrid + "'", filesFailed},
-      {"counter not written", [] { return Refuse("advapi32.dll", "RegSetValueExA", &RefusedSet); }, true,
-       "ERegistryException", "Failed to set data for '" + kCore + "'", {2, false, false, false, 0, false, false}},
-      {"FolderName not text", [] { return Data(HKEY_CURRENT_USER, kProductKey, "FolderName", REG_DWORD, "1234"); }, false,
-       "ERegistryException", "Invalid data type for 'FolderName'", includeFailed},
-      {"include file cannot be loaded", [&] { return LockFile(include); }, false, "EFOpenError",
-       "Cannot open file " + include, includeFailed},
-      {"include file cannot be stored", [&] { return ReadOnly(include); }, false, "EFCreateError",
-       "Cannot create file " + include, includeFailed},
-      {"RootDir not text", [] { return Data(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0", "RootDir", REG_DWORD, "1234"); },
-       false, "ERegistryException", "Invalid data type for 'RootDir'", helpsFailed},
-      {"contents file cannot be loaded", [] { return LockFile(kContents); }, false, "EFOpenError",
-       "Cannot open file " + kContents, helpsFailed},
-      {"contents file cannot be stored", [] { return ReadOnly(kContents); }, false, "EFCreateError",
-       "Cannot create file " + kContents, helpsFailed},
-      {"program counter not a number", [&] { return Data(HKEY_CURRENT_USER, kCounters, program, REG_SZ, "ab"); }, false,
-       "ERegistryException", "Invalid data type for '" + program + "'", selfFailed},
-      {"program counter too long", [&] { return Data(HKEY_CURRENT_USER, kCounters, program, REG_SZ, "abcdefghij"); },
-       false, "ERegistryException", "Failed to get data for '" + program + "'", selfFailed},
-      {"batch file not created", [] { return Both(ProgramInUse(), Refuse("kernel32.dll", "CreateFileA", &BatchDenied, &g_realCreateFile)); },
-       true, "EInOutError", "File access denied", selfFailed},
-      {"batch file not written", [] { return Both(ProgramInUse(), Refuse("kernel32.dll", "WriteFile", &BatchDiskFull, &g_realWriteFile)); },
-       true, "EInOutError", "I/O error 112", selfFailed},
-      {"no memory removing files", [] { return Hold<MemoryRunsOutAt<decltype(&DeleteFileA)>>("kernel32.dll", "DeleteFileA"); },
-       true, "EOutOfMemory", "Out of memory", filesFailed},
-      {"no memory reading the names", [] {
-         return Hold<MemoryRunsOutAt<decltype(&RegQueryValueExA)>>("advapi32.dll", "RegQueryValueExA",
-             [](HKEY, LPCSTR name, auto...) { g_memoryArmed = g_memoryArmed || std::string(name) == "PRODUCTNAME"; });
-       }, true, "EOutOfMemory", "Out of memory", registrationFailed},
-      {"no memory removing folders", [] { return Hold<MemoryRunsOutAt<decltype(&RemoveDirectoryA)>>("kernel32.dll", "RemoveDirectoryA"); },
-       true, "EOutOfMemory", "Out of memory", {3, true, true, true, 0, false, false}},
-      {"no memory removing helps", [] {
-         return Hold<MemoryRunsOutAt<decltype(&FindFirstFileA)>>("kernel32.dll", "FindFirstFileA",
-             [](LPCSTR name, auto...) { g_memoryArmed = g_memoryArmed || name == kContents; });
-       }, true, "EOutOfMemory", "Out of memory", helpsFailed},
-      {"no memory at the program file", [] { return Hold<MemoryRunsOutAt<decltype(&RegFlushKey)>>("advapi32.dll", "RegFlushKey"); },
-       true, "EOutOfMemory", "Out of memory", selfFailed},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    Sample sample;
-    const auto recordBefore = KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName));
-    const auto registrationBefore = KeyContents(HKEY_CURRENT_USER, kProductKey);
-    std::vector<SeenBox> boxes;
-    int exitCode = 0;
-    {
-      const Held held = row.arrange();
-      if (row.inProcess) {
-        const std::string arguments = " \"" + std::string(Sample::kKeyName) + "\"";
-        const std::map<std::string, int> answers = {{"Uninstall", IDYES}};
-        EntryOutcome outcome = RunEntryInProcess(program, arguments, answers);
-        boxes = std::move(outcome.boxes), exitCode = outcome.exitCode;
-      } else {
-        DWORD code = 0;
-        boxes = RunAndAnswer("\"" + program + "\" \"" + Sample::kKeyName + "\"", {{"Uninstall", IDYES}}, &code);
-        exitCode = static_cast<int>(code);
-      }
-    }
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].caption, "Application Error");
-    EXPECT_TRUE(boxes[1].otherWindows.empty());  // the progress dialog went first
-    EXPECT_EQ(boxes[1].text.substr(0, 10 + std::strlen(row.kind) + 11), "Exception " + std::string(row.kind) + " in module ");
-    EXPECT_EQ(boxes[1].text.substr(boxes[1].text.find('\n') + 1), row.message + ".");
-    EXPECT_EQ(exitCode, 1);
-    const Progress done = Observe();
-    EXPECT_EQ(done, row.done);
-    if (!done.recordGone) {
-      EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName)), recordBefore);
-    }
-    if (!done.withdrawn) {
-      EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), registrationBefore);
-    }
-    if (done.helpsRemoved == 0) {
-      EXPECT_EQ(ReadBytes(kContents), Sample::SampleFile("delphi5.cnt"));
-    }
-    SetFileAttributesA(include.c_str(), FILE_ATTRIBUTE_NORMAL);
-    SetFileAttributesA(kContents.c_str(), FILE_ATTRIBUTE_NORMAL);
+TEST_P(FailureMatrix, ShowsOneBoxExitsWith1AndLeavesExactlyWhatIsDone) {
+  const Row& row = GetParam();
+  const auto recordBefore = KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName));
+  const auto registrationBefore = KeyContents(HKEY_CURRENT_USER, kProductKey);
+  const EntryOutcome outcome = RunWith(row);
+  ASSERT_EQ(outcome.boxes.size(), 2u);
+  const SeenBox& box = outcome.boxes[1];
+  EXPECT_EQ(box.caption, "Application Error");
+  EXPECT_TRUE(box.otherWindows.empty());  // the progress dialog went first
+  EXPECT_EQ(box.text.substr(0, 10 + std::strlen(row.kind) + 11), "Exception " + std::string(row.kind) + " in module ");
+  EXPECT_EQ(box.text.substr(box.text.find('\n') + 1), row.message + ".");
+  EXPECT_EQ(outcome.exitCode, 1);
+  const Progress done = Observe();
+  EXPECT_EQ(done, row.done);
+  if (!done.recordGone) {
+    EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName)), recordBefore);
+  }
+  if (!done.withdrawn) {
+    EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), registrationBefore);
+  }
+  if (done.helpsRemoved == 0) {
+    EXPECT_EQ(ReadBytes(kContents), Sample::SampleFile("delphi5.cnt"));
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryEarlyEnd, FailureMatrix, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });

@@ -70,7 +70,8 @@ TEST(FailureReporting, AFailureOutsideTheHandlerGivesTheRuntimeErrorBoxAndExitCo
 }
 
 TEST(FailureReporting, TheBoxShowsTheErrorIconAndIsTaskModal) {
-  HWND other = CreateWindowA("STATIC", "Other window", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND other = CreateWindowExA(0, "STATIC", "Other window", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                               nullptr, nullptr);
   BoxAnswerer answerer("Application Error", IDOK);
   platform::ReportFailure(platform::EWriteError("Stream write error", nullptr), nullptr);
   const SeenBox box = answerer.Seen();

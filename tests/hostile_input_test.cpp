@@ -41,7 +41,9 @@ TEST(HostileInput, HugeListsValuesAndFilesAreWorkedThroughWhole) {
   BorlandKey delphi5(6);
   delphi5.SetRootDir(folder.Path());
   CreateDirectoryA(folder.File("HELP").c_str(), nullptr);
-  std::string files, contents, kept;
+  std::string files;
+  std::string contents;
+  std::string kept;
   for (int i = 0; i < 10000; ++i) files += folder.File("f" + std::to_string(i) + ".dcu\r\n");
   for (int i = 0; i < 100000; ++i) {
     const std::string line = ":Index Topic " + std::to_string(i) + "=t" + std::to_string(i) + ".hlp\r\n";
@@ -69,7 +71,8 @@ TEST(HostileInput, JunkAndNulBytesInEveryValueAndFileEndNothingAndLoseNothing) {
   delphi5.SetRootDir(REG_SZ, folder.Path() + Tail());  // RootDir ends at its NUL
   CreateDirectoryA(folder.File("HELP").c_str(), nullptr);
   WriteBytes(folder.File("HELP\\delphi5.cnt"), "a=" + LineJunk() + "\r\nb=q.hlp\r\nc=x\r\n" + Tail());
-  const std::string product = "QnlJunk" + LineJunk().substr(20, 50), productKey = "Software\\Quenlar\\InstalledProducts\\" + product;
+  const std::string product = "QnlJunk" + LineJunk().substr(20, 50);
+  const std::string productKey = "Software\\Quenlar\\InstalledProducts\\" + product;
   SetRegistryValue(HKEY_CURRENT_USER, productKey, "FolderName", REG_SZ, folder.Path() + Tail());
   SetRegistryValue(HKEY_CURRENT_USER, productKey, "Kept", REG_SZ, "1");
   CreateDirectoryA(folder.File("units").c_str(), nullptr);

@@ -7,6 +7,7 @@
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
 using platform::LineList;
@@ -25,12 +26,8 @@ LineList Of(std::initializer_list<const char*> lines) {
 TEST(LineList, IndexesOutsideTheListFailNamingTheIndexAndChangeNothing) {
   LineList list = Of({"a", "b"});
   for (int index : {-1, 2}) {
-    try {
-      list.RemoveLine(index);
-      ADD_FAILURE() << "no error for " << index;
-    } catch (const platform::EStringListError& error) {
-      EXPECT_EQ(error.Message(), "List index out of bounds (" + std::to_string(index) + ")");
-    }
+    EXPECT_EQ(RaisedBy([&] { list.RemoveLine(index); }),
+              "EStringListError: List index out of bounds (" + std::to_string(index) + ")");
     EXPECT_THROW(list.LineAt(index), platform::EStringListError);
     EXPECT_THROW(list.ReplaceLine(index, "x"), platform::EStringListError);
   }
@@ -99,12 +96,7 @@ TEST(LineFile, AMissingFileCannotBeOpenedAndTheListStays) {
   ScratchFolder folder;
   LineList list = Of({"x"});
   const std::string path = folder.File("missing.cnt");
-  try {
-    list.LoadLines(path);
-    ADD_FAILURE();
-  } catch (const platform::EFOpenError& error) {
-    EXPECT_EQ(error.Message(), "Cannot open file " + path);
-  }
+  EXPECT_EQ(RaisedBy([&] { list.LoadLines(path); }), "EFOpenError: Cannot open file " + path);
   EXPECT_EQ(list.LineCount(), 1);
 }
 
@@ -126,7 +118,7 @@ namespace {
 
 decltype(&WriteFile) g_realWriteFile = nullptr;
 int g_writeCalls = 0;
-const void* g_realClose = nullptr;
+void* g_realClose = nullptr;
 int g_closeCalls = 0;
 
 // The first write stops half-way with a full disk; later ones go through.
@@ -186,49 +178,46 @@ bool NoTemporaryFileLeft(const ScratchFolder& folder) {
 }  // namespace
 
 TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
-  for (const bool existing : {true, false})
-  for (const bool temporary : {true, false})
-  for (const char* fault : {"WriteFile", "CloseHandle"}) {
-    // Rewritten in place, the text is on the disk once it is flushed: a close
-    // failing after that changes nothing.
-    if (!temporary && std::string(fault) == "CloseHandle") continue;
-    {
-      SCOPED_TRACE(std::string(existing ? "existing" : "new") + (temporary ? ", temporary file, " : ", in place, ") + fault);
-      ScratchFolder folder;
-      const std::string path = folder.File("help.cnt");
-      if (existing) {
-        WriteBytes(path, "old one\r\nold two\r\n");
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-      }
-      const FileState before = StateOf(path);
-      std::optional<ImportSwap> noTemporary;
-      if (!temporary) noTemporary.emplace("kernel32.dll", "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile));
-      const bool write = std::string(fault) == "WriteFile";
-      ImportSwap swap("kernel32.dll", fault, write ? reinterpret_cast<const void*>(&WriteFileThatStopsHalfWay)
-                                                   : reinterpret_cast<const void*>(&CloseThatFails));
-      ASSERT_TRUE(swap.Swapped());
-      g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(swap.Original());
-      g_realClose = swap.Original();
-      g_writeCalls = g_closeCalls = 0;
-      try {
-        Of({"new content that is long enough"}).StoreLines(path);
-        ADD_FAILURE();
-      } catch (const platform::EWriteError& error) {
-        EXPECT_EQ(error.Message(), "Stream write error");
-      }
-      if (existing) {
-        const FileState after = StateOf(path);
-        EXPECT_EQ(after.bytes, before.bytes);
-        EXPECT_EQ(after.attributes, before.attributes);
-        // Wine takes the creation time from the file's last status change,
-        // which rewriting in place (and undoing it) makes; Windows keeps it.
-        if (temporary) {
-          EXPECT_EQ(CompareFileTime(&after.created, &before.created), 0);
-        }
-      }
-      EXPECT_EQ(Exists(path), existing);
-      EXPECT_TRUE(NoTemporaryFileLeft(folder));
+  // Rewritten in place, the text is on the disk once it is flushed: a close
+  // failing after that changes nothing, and has no case.
+  const struct {
+    bool existing;
+    bool temporary;
+    const char* fault;
+  } cases[] = {{true, true, "WriteFile"},  {true, true, "CloseHandle"},  {true, false, "WriteFile"},
+               {false, true, "WriteFile"}, {false, true, "CloseHandle"}, {false, false, "WriteFile"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.existing ? "existing" : "new") + (c.temporary ? ", temporary file, " : ", in place, ") + c.fault);
+    ScratchFolder folder;
+    const std::string path = folder.File("help.cnt");
+    if (c.existing) {
+      WriteBytes(path, "old one\r\nold two\r\n");
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     }
+    const FileState before = StateOf(path);
+    std::optional<ImportSwap> noTemporary;
+    if (!c.temporary) noTemporary.emplace("kernel32.dll", "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile));
+    const bool write = std::string(c.fault) == "WriteFile";
+    ImportSwap swap("kernel32.dll", c.fault, write ? reinterpret_cast<const void*>(&WriteFileThatStopsHalfWay)
+                                                   : reinterpret_cast<const void*>(&CloseThatFails));
+    ASSERT_TRUE(swap.Swapped());
+    g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(swap.Original());
+    g_realClose = swap.Original();
+    g_writeCalls = g_closeCalls = 0;
+    EXPECT_EQ(RaisedBy([&] { Of({"new content that is long enough"}).StoreLines(path); }),
+              "EWriteError: Stream write error");
+    if (c.existing) {
+      const FileState after = StateOf(path);
+      EXPECT_EQ(after.bytes, before.bytes);
+      EXPECT_EQ(after.attributes, before.attributes);
+      // Wine takes the creation time from the file's last status change,
+      // which rewriting in place (and undoing it) makes; Windows keeps it.
+      if (c.temporary) {
+        EXPECT_EQ(CompareFileTime(&after.created, &before.created), 0);
+      }
+    }
+    EXPECT_EQ(Exists(path), c.existing);
+    EXPECT_TRUE(NoTemporaryFileLeft(folder));
   }
 }
 
@@ -259,12 +248,7 @@ TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {
   SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
   const std::string noFolder = folder.File("none\\x.inc");
   for (const std::string& path : {readOnly, noFolder}) {
-    try {
-      Of({"new"}).StoreLines(path);
-      ADD_FAILURE() << path;
-    } catch (const platform::EFCreateError& error) {
-      EXPECT_EQ(error.Message(), "Cannot create file " + path);
-    }
+    EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
   }
   EXPECT_EQ(ReadBytes(readOnly), "old");
   EXPECT_TRUE(NoTemporaryFileLeft(folder));

@@ -2,14 +2,15 @@
 
 #include <optional>
 
-#include "platform/errors.h"
 #include "platform/registry_session.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
 using platform::KeyInfo;
 using platform::LineList;
 using platform::RegistrySession;
+using namespace testing_support;
 
 namespace {
 
@@ -17,37 +18,15 @@ const std::string kScratch = "Software\\QuenlarTest\\Registry";
 
 // A scratch key below HKEY_CURRENT_USER with helpers to fill it directly.
 struct ScratchKey {
-  ScratchKey() { testing_support::DeleteTree(HKEY_CURRENT_USER, kScratch); Create(""); }
-  ~ScratchKey() { testing_support::DeleteTree(HKEY_CURRENT_USER, kScratch); }
+  ScratchKey() { DeleteTree(HKEY_CURRENT_USER, kScratch); Create(""); }
+  ~ScratchKey() { DeleteTree(HKEY_CURRENT_USER, kScratch); }
   static std::string Path(const std::string& sub) { return sub.empty() ? kScratch : kScratch + "\\" + sub; }
-  static void Create(const std::string& sub) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, Path(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegCloseKey(key);
-  }
+  static void Create(const std::string& sub) { CreateKey(HKEY_CURRENT_USER, Path(sub)); }
   static void Set(const std::string& name, DWORD type, const std::string& data) {
-    HKEY key = nullptr;
-    RegOpenKeyExA(HKEY_CURRENT_USER, kScratch.c_str(), 0, KEY_ALL_ACCESS, &key);
-    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
+    SetRegistryValue(HKEY_CURRENT_USER, kScratch, name, type, data);
   }
-  static bool Exists(const std::string& sub) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, Path(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
+  static bool Exists(const std::string& sub) { return KeyExists(HKEY_CURRENT_USER, Path(sub)); }
 };
-
-template <typename Call>
-std::string RegistryMessage(Call call) {
-  try {
-    call();
-  } catch (const platform::ERegistryException& error) {
-    return error.Message();
-  }
-  return "<no error>";
-}
 
 }  // namespace
 
@@ -84,7 +63,7 @@ TEST(RegistryValues, TextIsReadByTypeAndSize) {
   EXPECT_EQ(registry.ReadText("Expand"), "%WINDIR%\\x");
   EXPECT_EQ(registry.ReadText("Missing"), "");
   EXPECT_EQ(registry.ReadText("EmptyDword"), "");
-  EXPECT_EQ(RegistryMessage([&] { registry.ReadText("Dword"); }), "Invalid data type for 'Dword'");
+  EXPECT_EQ(RaisedBy([&] { registry.ReadText("Dword"); }), "ERegistryException: Invalid data type for 'Dword'");
 }
 
 TEST(RegistryValues, NumbersAreFourByteDwordsOnly) {
@@ -93,26 +72,17 @@ TEST(RegistryValues, NumbersAreFourByteDwordsOnly) {
   ScratchKey::Set("Ten", REG_SZ, std::string("abcdefghij\0", 11));
   RegistrySession registry;
   ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
-  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Missing"); }), "Failed to get data for 'Missing'");
-  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Two"); }), "Invalid data type for 'Two'");
-  EXPECT_EQ(RegistryMessage([&] { registry.ReadNumber("Ten"); }), "Failed to get data for 'Ten'");
+  EXPECT_EQ(RaisedBy([&] { registry.ReadNumber("Missing"); }), "ERegistryException: Failed to get data for 'Missing'");
+  EXPECT_EQ(RaisedBy([&] { registry.ReadNumber("Two"); }), "ERegistryException: Invalid data type for 'Two'");
+  EXPECT_EQ(RaisedBy([&] { registry.ReadNumber("Ten"); }), "ERegistryException: Failed to get data for 'Ten'");
   registry.WriteNumber("Count", -1);
   EXPECT_EQ(registry.ReadNumber("count"), -1);
-  BYTE data[8] = {};
-  DWORD size = sizeof data;
-  DWORD type = 0;
-  RegQueryValueExA(registry.CurrentKey(), "Count", nullptr, &type, data, &size);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), "\xFF\xFF\xFF\xFF");
+  EXPECT_EQ(ReadRegistryValue(HKEY_CURRENT_USER, kScratch, "Count"), (RegistryValue{REG_DWORD, "\xFF\xFF\xFF\xFF"}));
   EXPECT_TRUE(registry.HasValue("COUNT"));
   EXPECT_TRUE(registry.RemoveValue("Count"));
   EXPECT_FALSE(registry.RemoveValue("Count"));
   EXPECT_FALSE(registry.HasValue("Count"));
 }
-
-namespace {
-LONG WINAPI RefusedWrite(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
-}  // namespace
 
 TEST(RegistryValues, ARefusedWriteRaisesAndLeavesTheValue) {
   ScratchKey scratch;
@@ -120,9 +90,9 @@ TEST(RegistryValues, ARefusedWriteRaisesAndLeavesTheValue) {
   RegistrySession registry;
   ASSERT_TRUE(registry.OpenPath("\\" + kScratch));
   {
-    testing_support::ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
+    ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedRegistryWrite));
     ASSERT_TRUE(swap.Swapped());
-    EXPECT_EQ(RegistryMessage([&] { registry.WriteNumber("Count", 2); }), "Failed to set data for 'Count'");
+    EXPECT_EQ(RaisedBy([&] { registry.WriteNumber("Count", 2); }), "ERegistryException: Failed to set data for 'Count'");
   }
   EXPECT_EQ(registry.ReadNumber("Count"), 3);
 }
@@ -141,34 +111,28 @@ TEST(RegistryKeys, RemoveKeyTakesTheWholeSubtreeAlsoOfTheCurrentKey) {
 
 namespace {
 
-decltype(&RegQueryInfoKeyA) g_realQueryInfo = nullptr;
+using QueryInfoSpy = Spy<decltype(&RegQueryInfoKeyA)>;
 
 // Reports the longest names as one character: what a name's ANSI form longer
 // than the reported length (a double-byte code page) makes the listing meet.
-LONG WINAPI QueryInfoWithShortNames(HKEY key, LPSTR cls, LPDWORD clsLen, LPDWORD reserved, LPDWORD subkeys,
-                                    LPDWORD maxSubkeyLen, LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
-                                    LPDWORD maxValueLen, LPDWORD security, PFILETIME written) {
-  const LONG result = g_realQueryInfo(key, cls, clsLen, reserved, subkeys, maxSubkeyLen, maxClassLen, values,
-                                      maxValueNameLen, maxValueLen, security, written);
+void ShortenNames(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD maxSubkeyLen, LPDWORD, LPDWORD,
+                  LPDWORD maxValueNameLen, LPDWORD, LPDWORD, PFILETIME) {
   if (maxSubkeyLen) *maxSubkeyLen = 1;
   if (maxValueNameLen) *maxValueNameLen = 1;
-  return result;
 }
 
 // The names as the registry itself enumerates them.
 std::vector<std::string> Enumerated(bool subkeys) {
-  HKEY key = nullptr;
-  RegOpenKeyExA(HKEY_CURRENT_USER, kScratch.c_str(), 0, KEY_READ, &key);
+  const platform::UniqueRegKey key = OpenKey(HKEY_CURRENT_USER, kScratch);
   std::vector<std::string> names;
   char name[256];
   for (DWORD i = 0;; ++i) {
     DWORD length = sizeof name;
-    const LONG result = subkeys ? RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr)
-                                : RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    const LONG result = subkeys ? RegEnumKeyExA(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                                : RegEnumValueA(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (result != ERROR_SUCCESS) break;
     names.emplace_back(name, length);
   }
-  RegCloseKey(key);
   return names;
 }
 
@@ -191,19 +155,16 @@ TEST(RegistryKeys, ListsEveryNameInEnumerationOrderWithTheDefaultValueAsEmptyNam
   EXPECT_EQ(info.MaxValueNameLength, 12u);
   for (const bool shortNames : {false, true}) {
     SCOPED_TRACE(shortNames ? "reported lengths too short" : "reported lengths");
-    std::optional<testing_support::ImportSwap> swap;
-    if (shortNames) {
-      swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
-      g_realQueryInfo = reinterpret_cast<decltype(&RegQueryInfoKeyA)>(swap->Original());
-    }
+    std::optional<QueryInfoSpy> spy;
+    if (shortNames) spy.emplace("advapi32.dll", "RegQueryInfoKeyA", nullptr, &ShortenNames);
     registry.ListValueNames(names);
-    EXPECT_EQ(testing_support::LinesOf(names), Enumerated(false));
+    EXPECT_EQ(LinesOf(names), Enumerated(false));
     EXPECT_EQ(names.LineCount(), 4);
     registry.ListSubkeys(names);
-    EXPECT_EQ(testing_support::LinesOf(names), Enumerated(true));
+    EXPECT_EQ(LinesOf(names), Enumerated(true));
     EXPECT_EQ(names.LineCount(), 3);
   }
-  testing_support::ImportSwap swap("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryInfoWithShortNames));
+  const QueryInfoSpy spy("advapi32.dll", "RegQueryInfoKeyA", nullptr, &ShortenNames);
   EXPECT_TRUE(registry.RemoveKey("\\" + kScratch));  // its subkeys with long names go first
   EXPECT_FALSE(ScratchKey::Exists(""));
 }

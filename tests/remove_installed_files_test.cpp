@@ -3,10 +3,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <memory>
 
 #include "platform/errors.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 #include "ui/res_dialog.h"
 #include "uninstall/remove_installed_files.h"
@@ -39,14 +41,13 @@ void SetCount(const std::string& path, DWORD type, const std::string& data) {
 }
 void SetCount(const std::string& path, int count) { SetCount(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4)); }
 
+// The stored counter; -100 without counter key, -99 without counter.
 int CountOf(const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kCounters, 0, KEY_READ, &key) != ERROR_SUCCESS) return -100;
-  int value = -99;
-  DWORD size = sizeof value;
-  RegQueryValueExA(key, path.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
-  return value;
+  if (!KeyExists(HKEY_CURRENT_USER, kCounters)) return -100;
+  const auto value = ReadRegistryValue(HKEY_CURRENT_USER, kCounters, path);
+  int count = -99;
+  if (value && value->bytes.size() == sizeof count) std::memcpy(&count, value->bytes.data(), sizeof count);
+  return count;
 }
 
 // Runs the phase for a record whose FILES value is files, recording what it sent.
@@ -55,7 +56,7 @@ struct Phase {
   ScratchRecord record;
   Phase() { DeleteTree(HKEY_CURRENT_USER, kCounters); g_sent.clear(); }
   ~Phase() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
-  void Run(const std::string& files) {
+  void Run(const std::string& files) const {
     record.SetValue("FILES", REG_SZ, files);
     uninstall::SetUninstallKeyName(record.Name());
     Spy<decltype(&SendDlgItemMessageA)> spy("user32.dll", "SendDlgItemMessageA", nullptr, &RecordSent);
@@ -125,12 +126,8 @@ TEST(RemovingFiles, ACounterOfTheWrongTypeEndsThePhaseWithTheDialogGone) {
   SetCount(first, 1);
   SetCount(bad, REG_SZ, std::string("ab\0", 3));
   SetCount(later, 1);
-  try {
-    phase.Run(first + "\r\n" + bad + "\r\n" + later);
-    ADD_FAILURE();
-  } catch (const platform::ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Invalid data type for '" + bad + "'");
-  }
+  EXPECT_EQ(RaisedBy([&] { phase.Run(first + "\r\n" + bad + "\r\n" + later); }),
+            "ERegistryException: Invalid data type for '" + bad + "'");
   EXPECT_TRUE(ui::LiveDialogs().empty());
   EXPECT_EQ(FindWindowA("#32770", "Removing files"), nullptr);
   EXPECT_FALSE(Exists(first));

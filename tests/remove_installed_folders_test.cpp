@@ -12,31 +12,22 @@ using Paths = std::vector<std::string>;
 
 namespace {
 
-Paths g_removed;
-decltype(&RemoveDirectoryA) g_realRemove = nullptr;
-
-BOOL WINAPI RecordingRemove(LPCSTR path) {
-  g_removed.push_back(path);
-  return g_realRemove(path);
-}
-
 // Real folders P, P\Lib and P\Help in a scratch folder, and a record naming them.
 struct Phase {
   ScratchFolder scratch;
   ScratchRecord record;
   std::string p = scratch.File("P"), lib = p + "\\Lib", help = p + "\\Help";
   Phase() { for (const std::string& f : {p, lib, help}) CreateDirectoryA(f.c_str(), nullptr); }
-  Paths Run(const Paths& folders) {
+  Paths Run(const Paths& folders) const {
     std::string text;
     for (const std::string& f : folders) text += f + "\r\n";
     record.SetValue("FOLDERS", REG_SZ, text);
     uninstall::SetUninstallKeyName(record.Name());
-    g_removed.clear();
-    ImportSwap swap("kernel32.dll", "RemoveDirectoryA", reinterpret_cast<const void*>(&RecordingRemove));
-    g_realRemove = reinterpret_cast<decltype(&RemoveDirectoryA)>(swap.Original());
-    EXPECT_TRUE(swap.Swapped());
+    Paths removed;
+    Spy<decltype(&RemoveDirectoryA)> spy("kernel32.dll", "RemoveDirectoryA", [&](LPCSTR path) { removed.push_back(path); });
+    EXPECT_TRUE(spy.Swapped());
     uninstall::RemoveInstalledFolders();
-    return g_removed;
+    return removed;
   }
 };
 
@@ -55,7 +46,8 @@ TEST(RemovingFolders, SubfoldersGoBeforeTheirParentWhateverTheStoredOrderAndCase
 
 TEST(RemovingFolders, AFolderKeptByASparedFileKeepsItsParentsAndMissingOnesArePassedOver) {
   Phase phase;
-  const std::string sub = phase.lib + "\\Sub", missing = phase.p + "\\Missing";
+  const std::string sub = phase.lib + "\\Sub";
+  const std::string missing = phase.p + "\\Missing";
   CreateDirectoryA(sub.c_str(), nullptr);
   WriteBytes(sub + "\\shared.dll", "x");
   EXPECT_EQ(phase.Run({phase.p, missing, phase.help, phase.lib, sub}), (Paths{missing, sub, phase.lib, phase.help, phase.p}));
@@ -67,4 +59,20 @@ TEST(RemovingFolders, AnEmptyListMakesNoCall) {
   Phase phase;
   EXPECT_EQ(phase.Run({}), Paths{});
   EXPECT_TRUE(Exists(phase.help));
+}
+
+// The tests' own spies: two of one signature at once each see their own calls.
+TEST(RemovingFolders, ASpyOfDeleteFileAndOneOfRemoveDirectoryEachSeeOnlyTheirOwnCalls) {
+  Phase phase;
+  const std::string file = phase.lib + "\\a.dcu";
+  WriteBytes(file, "x");
+  Paths deleted;
+  Paths removed;
+  {
+    Spy<decltype(&DeleteFileA)> deletes("kernel32.dll", "DeleteFileA", [&](LPCSTR path) { deleted.push_back(path); });
+    Spy<decltype(&RemoveDirectoryA)> removes("kernel32.dll", "RemoveDirectoryA", [&](LPCSTR path) { removed.push_back(path); });
+    RemoveFolderTree(phase.lib);
+  }
+  EXPECT_EQ(deleted, Paths{file});
+  EXPECT_EQ(removed, Paths{phase.lib});
 }

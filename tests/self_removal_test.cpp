@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/errors.h"
 #include "platform/unique_handle.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/in_process_run.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 #include "uninstall/remove_self.h"
 
@@ -45,7 +48,7 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     std::vector<DWORD> writes;
     {
       Spy<decltype(&CreateProcessA)> spyStart("kernel32.dll", "CreateProcessA",
-          [&](LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags, LPVOID, LPCSTR,
+          [&](LPCSTR, LPCSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags, LPVOID, LPCSTR,
               LPSTARTUPINFOA startup, LPPROCESS_INFORMATION) {
             started.push_back({line, startup->cb, startup->dwFlags, startup->wShowWindow, flags});
           });
@@ -80,23 +83,20 @@ TEST(RemovingSelf, AFreeProgramFileIsDeletedDirectlyWithoutBatchFile) {
 
 namespace {
 
-void SetProgramCounter(const std::string& program, const DWORD* count) {
+void SetProgramCounter(const std::string& program, std::optional<DWORD> count) {
   DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
-  if (!count) return;
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, program.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(count), 4);
-  RegCloseKey(key);
+  if (count)
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", program, REG_DWORD,
+                     std::string(reinterpret_cast<const char*>(&*count), sizeof *count));
 }
 
 }  // namespace
 
 TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbsent) {
-  const DWORD minusOne = 0xFFFFFFFF, zero = 0, two = 2;
   const struct {
-    const DWORD* count;
+    std::optional<DWORD> count;
     bool removed;
-  } cases[] = {{nullptr, true}, {&minusOne, true}, {&zero, false}, {&two, false}};
+  } cases[] = {{std::nullopt, true}, {0xFFFFFFFF, true}, {0, false}, {2, false}};
   for (const auto& c : cases) {
     ScratchFolder folder;
     ScratchRecord record;
@@ -108,7 +108,7 @@ TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbse
     EXPECT_EQ(Exists(program), !c.removed) << (c.count ? static_cast<int>(*c.count) : -100);
     EXPECT_FALSE(Exists(folder.File("$delme.bat")));
   }
-  SetProgramCounter("", nullptr);
+  SetProgramCounter("", std::nullopt);
 }
 
 TEST(RemovingSelf, ABatchFileThatCannotBeWrittenLeavesTheProgramFileAsItWas) {
@@ -120,12 +120,7 @@ TEST(RemovingSelf, ABatchFileThatCannotBeWrittenLeavesTheProgramFileAsItWas) {
     WriteBytes(program, "MZ");
     SetFileAttributesA(program.c_str(), attributes);
     platform::UniqueFile inUse(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    try {
-      uninstall::RemoveSelf(program);
-      ADD_FAILURE() << "no error";
-    } catch (const platform::EInOutError& error) {
-      EXPECT_EQ(error.Message(), "File access denied");
-    }
+    EXPECT_EQ(RaisedBy([&] { uninstall::RemoveSelf(program); }), "EInOutError: File access denied");
     EXPECT_EQ(GetFileAttributesA(program.c_str()), attributes);
   }
   SetFileAttributesA(program.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "platform/errors.h"
 #include "registration/shared_files.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
 using registration::ReleaseSharedFile;
 using registration::SharedFileCount;
+using namespace testing_support;
 
 namespace {
 
@@ -14,20 +15,15 @@ const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
 
 // The real counter key, emptied before and removed after each test.
 struct Counters {
-  Counters() { testing_support::DeleteTree(HKEY_CURRENT_USER, kCounters); }
-  ~Counters() { testing_support::DeleteTree(HKEY_CURRENT_USER, kCounters); }
+  Counters() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
+  ~Counters() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
   static void Set(const std::string& path, DWORD type, const std::string& data) {
-    testing_support::SetRegistryValue(HKEY_CURRENT_USER, kCounters, path, type, data);
+    SetRegistryValue(HKEY_CURRENT_USER, kCounters, path, type, data);
   }
   static void SetCount(const std::string& path, int count) {
     Set(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4));
   }
-  static bool KeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kCounters, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
+  static bool KeyExists() { return testing_support::KeyExists(HKEY_CURRENT_USER, kCounters); }
 };
 
 }  // namespace
@@ -68,37 +64,18 @@ TEST(SharedFileCounters, ATextCounterRaisesByItsSizeAndChangesNothing) {
   Counters counters;
   Counters::Set("C:\\P\\short.dll", REG_SZ, std::string("ab\0", 3));
   Counters::Set("C:\\P\\long.dll", REG_SZ, std::string("abcdefghij\0", 11));
-  try {
-    ReleaseSharedFile("C:\\P\\short.dll");
-    ADD_FAILURE();
-  } catch (const platform::ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Invalid data type for 'C:\\P\\short.dll'");
-  }
-  try {
-    SharedFileCount("C:\\P\\long.dll");
-    ADD_FAILURE();
-  } catch (const platform::ERegistryException& error) {
-    EXPECT_EQ(error.Message(), "Failed to get data for 'C:\\P\\long.dll'");
-  }
+  EXPECT_EQ(RaisedBy([] { ReleaseSharedFile("C:\\P\\short.dll"); }), "ERegistryException: Invalid data type for 'C:\\P\\short.dll'");
+  EXPECT_EQ(RaisedBy([] { SharedFileCount("C:\\P\\long.dll"); }), "ERegistryException: Failed to get data for 'C:\\P\\long.dll'");
   EXPECT_TRUE(Counters::KeyExists());
 }
-
-namespace {
-LONG WINAPI RefusedWrite(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD) { return ERROR_ACCESS_DENIED; }
-}  // namespace
 
 TEST(SharedFileCounters, AFailingWriteRaisesAndKeepsTheStoredCount) {
   Counters counters;
   Counters::SetCount("C:\\P\\a.dll", 3);
   {
-    testing_support::ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedWrite));
+    ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedRegistryWrite));
     ASSERT_TRUE(swap.Swapped());
-    try {
-      ReleaseSharedFile("C:\\P\\a.dll");
-      ADD_FAILURE();
-    } catch (const platform::ERegistryException& error) {
-      EXPECT_EQ(error.Message(), "Failed to set data for 'C:\\P\\a.dll'");
-    }
+    EXPECT_EQ(RaisedBy([] { ReleaseSharedFile("C:\\P\\a.dll"); }), "ERegistryException: Failed to set data for 'C:\\P\\a.dll'");
   }
   EXPECT_EQ(SharedFileCount("C:\\P\\a.dll"), 3);
 }

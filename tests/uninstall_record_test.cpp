@@ -42,32 +42,21 @@ TEST(UninstallRecord, DeletingRemovesTheRecordWithItsValuesAndOnlyTheLastLevel) 
   EXPECT_TRUE(record.Exists());
 }
 
-namespace {
-
-decltype(&RegQueryValueExA) g_realQuery = nullptr;
-std::string g_newData;  // what the value holds from the first read on ("" : deleted)
-
-// An installer that rewrites the value between the size query and the read.
-LONG WINAPI QueryThatSeesTheValueChange(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
-  if (data && !g_newData.empty())
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(g_newData.c_str()),
-                   static_cast<DWORD>(g_newData.size() + 1));
-  else if (data)
-    RegDeleteValueA(key, name);
-  return g_realQuery(key, name, reserved, type, data, size);
-}
-
-}  // namespace
-
 TEST(UninstallRecord, AValueThatGrowsBetweenTheTwoQueriesIsReadWholeAndOneThatGoesIsEmpty) {
+  // What the value holds from the first read on ("": deleted).
   for (const std::string& newData : {std::string("C:\\a.dll\r\nC:\\b.dll\r\nC:\\c.dll"), std::string()}) {
     ScratchRecord record;
     record.SetValue("FILES", REG_SZ, std::string("C:\\a.dll\0", 9));
-    testing_support::ImportSwap swap("advapi32.dll", "RegQueryValueExA",
-                                     reinterpret_cast<const void*>(&QueryThatSeesTheValueChange));
-    ASSERT_TRUE(swap.Swapped());
-    g_realQuery = reinterpret_cast<decltype(&RegQueryValueExA)>(swap.Original());
-    g_newData = newData;
+    // An installer that rewrites the value between the size query and the read.
+    Spy<decltype(&RegQueryValueExA)> spy("advapi32.dll", "RegQueryValueExA",
+        [&](HKEY key, LPCSTR name, LPDWORD, LPDWORD, const BYTE* data, LPDWORD) {
+          if (data && !newData.empty())
+            RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(newData.c_str()),
+                           static_cast<DWORD>(newData.size()) + 1);
+          else if (data)
+            RegDeleteValueA(key, name);
+        });
+    ASSERT_TRUE(spy.Swapped());
     EXPECT_EQ(ReadUninstallValue(record.Name(), "FILES"), newData);
   }
 }

@@ -21,7 +21,7 @@ struct Uninstaller {
   ~Uninstaller() {
     if (Exists(folder.File("$delme.bat"))) GoneWithin({exe, folder.File("$delme.bat")}, 10000);
   }
-  std::vector<SeenBox> Run(const std::string& arguments, int confirmAnswer, DWORD* exitCode) {
+  std::vector<SeenBox> Run(const std::string& arguments, int confirmAnswer, DWORD* exitCode) const {
     return RunAndAnswer("\"" + exe + "\"" + arguments, {{"Uninstall", confirmAnswer}}, exitCode);
   }
 };
@@ -29,16 +29,14 @@ struct Uninstaller {
 // The names of the uninstall records, in enumeration order, less the scratch
 // and sample records that other test programs may make meanwhile.
 std::vector<std::string> RecordNames() {
-  HKEY parent = nullptr;
-  RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath("").c_str(), 0, KEY_READ, &parent);
+  const platform::UniqueRegKey parent = OpenKey(HKEY_LOCAL_MACHINE, UninstallKeyPath(""));
   std::vector<std::string> names;
   char name[256];
-  for (DWORD i = 0, length = sizeof name; RegEnumKeyExA(parent, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  for (DWORD i = 0, length = sizeof name; RegEnumKeyExA(parent.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
        ++i, length = sizeof name) {
     const std::string found(name, length);
     if (found.rfind("QnlTestRecord-", 0) != 0 && found != "Quenlar Sample Library") names.push_back(found);
   }
-  RegCloseKey(parent);
   return names;
 }
 
@@ -78,17 +76,14 @@ TEST(UninstallEntry, AQuotedNameWithSpacesIsShownWholeAndItsRecordIsDeleted) {
   Uninstaller uninstaller;
   ScratchRecord record;
   const std::string name = record.Name() + " With Spaces";
-  testing_support::DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(name));
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, "PRODUCTNAME", 0, REG_SZ, reinterpret_cast<const BYTE*>("P"), 2);
-  RegCloseKey(key);
+  DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(name));
+  SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(name), "PRODUCTNAME", REG_SZ, std::string("P\0", 2));
   DWORD exitCode = 1;
   const auto boxes = uninstaller.Run(" \"" + name + "\"", IDYES, &exitCode);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Are you sure you want to completely remove the " + name + "?");
   EXPECT_EQ(exitCode, 0u);
-  EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(name).c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath(name)));
 }
 
 TEST(UninstallEntry, AnsweredYesForAMissingRecordEndsWithNoRecordAndExitCode0) {

@@ -19,7 +19,8 @@ DWORD RunByHand(std::string commandLine) {
   PROCESS_INFORMATION info{};
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
     return 0xFFFFFFFF;
-  platform::UniqueKernelObject process(info.hProcess), thread(info.hThread);
+  const platform::UniqueKernelObject process(info.hProcess);
+  const platform::UniqueKernelObject thread(info.hThread);
   WaitForSingleObject(process.Get(), INFINITE);
   DWORD exitCode = 0;
   GetExitCodeProcess(process.Get(), &exitCode);
@@ -31,7 +32,7 @@ DWORD RunByHand(std::string commandLine) {
 int main(int argc, char** argv) {
   const bool byHand = argc == 4 && std::string(argv[2]) == "--by-hand";
   if (argc != 3 && !byHand) {
-    std::fprintf(stderr, "usage: answer_run OUTFILE [--by-hand] \"<command line>\"\n");
+    static_cast<void>(std::fprintf(stderr, "usage: answer_run OUTFILE [--by-hand] \"<command line>\"\n"));
     return 2;
   }
   std::vector<report::ReportLine> lines;
@@ -46,6 +47,6 @@ int main(int argc, char** argv) {
   lines.push_back({"run", "exit code", std::to_string(static_cast<int>(exitCode))});
   FILE* out = std::fopen(argv[1], "wb");
   if (!out) return 2;
-  for (const auto& line : lines) std::fprintf(out, "%s\r\n", report::FormatReportLine(line).c_str());
+  for (const auto& line : lines) static_cast<void>(std::fprintf(out, "%s\r\n", report::FormatReportLine(line).c_str()));
   return std::fclose(out) == 0 ? 0 : 2;
 }

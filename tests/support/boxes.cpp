@@ -13,7 +13,7 @@ struct Search {
 
 // A message box is a dialog-class window with the static text id 0xFFFF.
 BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
-  Search* search = reinterpret_cast<Search*>(param);
+  auto* search = reinterpret_cast<Search*>(param);  // NOLINT(performance-no-int-to-ptr): EnumWindows passes it so
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   char className[32] = {};
@@ -37,6 +37,7 @@ HWND FindBox(DWORD processId, const char* caption = nullptr) {
 HICON IconOf(HWND box) {
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child))
+      // NOLINTNEXTLINE(performance-no-int-to-ptr): the control answers with its icon's handle.
       return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
   return nullptr;
 }
@@ -48,7 +49,7 @@ struct OtherWindows {
 };
 
 BOOL CALLBACK CollectOtherWindow(HWND window, LPARAM param) {
-  auto* other = reinterpret_cast<OtherWindows*>(param);
+  auto* other = reinterpret_cast<OtherWindows*>(param);  // NOLINT(performance-no-int-to-ptr): EnumWindows passes it so
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (window != other->box && owner == other->processId && IsWindowVisible(window)) {

@@ -47,7 +47,7 @@ class BoxAnswerer {
   SeenBox Seen();
 
  private:
-  static DWORD WINAPI Watch(void* self);
+  static DWORD WINAPI Watch(void* param);
   std::string caption_;
   int button_;
   SeenBox seen_;

@@ -20,14 +20,16 @@ void RunAndWait(std::string commandLine) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
-  platform::UniqueKernelObject process(info.hProcess), thread(info.hThread);
+  const platform::UniqueKernelObject process(info.hProcess);
+  const platform::UniqueKernelObject thread(info.hThread);
   WaitForSingleObject(process.Get(), 30000);
 }
 
 }  // namespace
 
 std::vector<std::string> SampleInstallation::Files() {
-  const std::string product = kProduct, shared = "C:\\Program Files\\Quenlar\\Shared\\";
+  const std::string product = kProduct;
+  const std::string shared = "C:\\Program Files\\Quenlar\\Shared\\";
   return {product + "\\Lib\\Grid.dcu", product + "\\Lib\\Win32\\DataGrid.dcu", shared + "QnlCore.bpl",
           product + "\\Help\\Sample.hlp", shared + "QnlTwice.dll", shared + "QnlTwice.dll"};
 }
@@ -64,12 +66,14 @@ SampleInstallation::~SampleInstallation() {
 
 std::vector<std::string> KeyContents(void* root, const std::string& path) {
   std::vector<std::string> contents;
-  platform::UniqueRegKey key;
-  if (RegOpenKeyExA(static_cast<HKEY>(root), path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return contents;
+  const platform::UniqueRegKey key = OpenKey(static_cast<HKEY>(root), path);
+  if (!key.IsValid()) return contents;
   char name[256];
   BYTE data[1024];
   for (DWORD i = 0;; ++i) {
-    DWORD nameLength = sizeof name, dataSize = sizeof data, type = 0;
+    DWORD nameLength = sizeof name;
+    DWORD dataSize = sizeof data;
+    DWORD type = 0;
     if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
     const std::string text = type == REG_DWORD ? std::to_string(*reinterpret_cast<const int*>(data))
                                                : std::string(reinterpret_cast<const char*>(data), dataSize ? dataSize - 1 : 0);

@@ -87,16 +87,39 @@ std::string UninstallKeyPath(const std::string& name) {
   return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
 }
 
+platform::UniqueRegKey OpenKey(HKEY root, const std::string& path, REGSAM access) {
+  platform::UniqueRegKey key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, access, key.Receive()) != ERROR_SUCCESS) key.Release();  // none opened
+  return key;
+}
+
+platform::UniqueRegKey CreateKey(HKEY root, const std::string& path) {
+  platform::UniqueRegKey key;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+    key.Release();  // none created
+  return key;
+}
+
+bool KeyExists(HKEY root, const std::string& path) { return OpenKey(root, path).IsValid(); }
+
 void SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
   // The last level is made below its parent: Wine refuses a whole path whose
   // last name is near the registry's 255-character limit.
   const std::size_t slash = key.rfind('\\');
-  HKEY parent = nullptr, opened = nullptr;
-  RegCreateKeyExA(root, key.substr(0, slash).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent, nullptr);
-  RegCreateKeyExA(parent, key.substr(slash + 1).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-  RegCloseKey(parent);
-  RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-  RegCloseKey(opened);
+  const platform::UniqueRegKey opened = CreateKey(CreateKey(root, key.substr(0, slash)).Get(), key.substr(slash + 1));
+  RegSetValueExA(opened.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+}
+
+std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::string& key, const std::string& name) {
+  const platform::UniqueRegKey opened = OpenKey(root, key);
+  RegistryValue value{REG_NONE, {}};
+  DWORD size = 0;
+  if (!opened.IsValid() || RegQueryValueExA(opened.Get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  value.bytes.resize(size);
+  RegQueryValueExA(opened.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value.bytes[0]), &size);
+  value.bytes.resize(size);
+  return value;
 }
 
 void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()), RegDeleteKeyA(root, path.c_str()); }
@@ -108,16 +131,11 @@ void ScratchRecord::SetValue(const std::string& value, DWORD type, const std::st
   SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_), value, type, data);
 }
 
-bool ScratchRecord::Exists() const {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
+bool ScratchRecord::Exists() const { return KeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_)); }
 
 std::vector<std::string> LinesOf(const platform::LineList& list) {
   std::vector<std::string> lines;
+  lines.reserve(list.LineCount());
   for (int i = 0; i < list.LineCount(); ++i) lines.push_back(list.LineAt(i));
   return lines;
 }

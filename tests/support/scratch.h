@@ -2,10 +2,13 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/line_list.h"
+#include "platform/unique_handle.h"
 
 namespace testing_support {
 
@@ -50,9 +53,25 @@ class ScratchRecord {
 };
 
 std::string UninstallKeyPath(const std::string& name);
+// The key opened with that access; invalid when it is missing.
+platform::UniqueRegKey OpenKey(HKEY root, const std::string& path, REGSAM access = KEY_READ);
+// The key with all access, created with the levels above it when missing.
+platform::UniqueRegKey CreateKey(HKEY root, const std::string& path);
+bool KeyExists(HKEY root, const std::string& path);
 // Creates the key when missing and sets the value to the bytes given.
 void SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data);
 void DeleteTree(HKEY root, const std::string& path);
+
+struct RegistryValue {
+  DWORD type;
+  std::string bytes;
+  bool operator==(const RegistryValue& other) const { return type == other.type && bytes == other.bytes; }
+};
+inline std::ostream& operator<<(std::ostream& out, const RegistryValue& value) {
+  return out << "type " << value.type << ", " << value.bytes.size() << " bytes";
+}
+// A value's type and bytes as stored; nothing when the key or the value is missing.
+std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::string& key, const std::string& name);
 
 // The lines of a list, in order.
 std::vector<std::string> LinesOf(const platform::LineList& list);
