@@ -22,6 +22,7 @@ struct Row {
 
 std::vector<std::string> Lines(const std::vector<report::ReportLine>& report) {
   std::vector<std::string> lines;
+  lines.reserve(report.size());
   for (const report::ReportLine& line : report)
     lines.push_back(line.kind == "record" ? "record|" + line.state : line.kind + "|" + line.item + "|" + line.state);
   return lines;
