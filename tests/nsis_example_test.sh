@@ -27,4 +27,4 @@ trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 "$WINELOADER" reg import "$(windows_path "$examples/machine/machine.reg")" >/dev/null 2>&1
 cp -a "$examples/machine/drive_c/." "$work/prefix/drive_c/"
 "$WINELOADER" "$(windows_path "$work/example-library.exe")" /S >/dev/null 2>&1 || { echo "the installer failed (exit code $?)"; exit 1; }
-exec "$here/scripts/run" --prefix "$work/prefix" --record "Quenlar Example Library" --expected "$examples/expected.txt"
+"$here/scripts/run" --prefix "$work/prefix" --record "Quenlar Example Library" --expected "$examples/expected.txt"
