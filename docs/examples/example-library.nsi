@@ -1,6 +1,7 @@
-; The installer of the Quenlar Example Library for Delphi 5, written for NSIS
-; (x86-ansi) by the installer author's guide, docs/installer-guide.md: its
-; worked example "An installer built with NSIS" walks through it.
+; The installer of the Quenlar Example Library for Delphi 5, an NSIS script
+; (x86-ansi) written by following the installer author's guide
+; (docs/installer-guide.md), whose section "An installer built with NSIS"
+; walks through it.
 ;
 ;   makensis [-DUNINSTALLER=PATH] [-DOUTFILE=PATH] example-library.nsi
 ;
