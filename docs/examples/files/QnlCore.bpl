@@ -1,0 +1,1 @@
+Quenlar shared package QnlCore.bpl, version 2
