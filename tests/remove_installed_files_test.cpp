@@ -11,6 +11,7 @@
 #include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 #include "ui/res_dialog.h"
+#include "ui/resource_ids.h"
 #include "uninstall/remove_installed_files.h"
 #include "uninstall/uninstall_run.h"
 
@@ -95,14 +96,14 @@ TEST(RemovingFiles, DeletesOnlyFilesWhoseCounterReachesZeroAndShowsEachPath) {
 
   const std::vector<std::string> shown = {once, shared, free, twice, "", twice, amp, missing};
   ASSERT_EQ(g_sent.size(), 1 + 2 * shown.size());
-  EXPECT_EQ(g_sent[0].control, 1000);
+  EXPECT_EQ(g_sent[0].control, IDC_PROGRESS_BAR);
   EXPECT_EQ(g_sent[0].message, static_cast<UINT>(PBM_SETRANGE32));
   EXPECT_EQ(g_sent[0].wParam, 0u);
   EXPECT_EQ(g_sent[0].lParam, 8);
   for (std::size_t i = 0; i < shown.size(); ++i) {
     const Sent& text = g_sent[1 + 2 * i];
     const Sent& position = g_sent[2 + 2 * i];
-    EXPECT_EQ(text.control, 1001);
+    EXPECT_EQ(text.control, IDC_FILE_NAME);
     EXPECT_EQ(text.text, shown[i]);  // an ampersand shows as such
     EXPECT_EQ(position.message, static_cast<UINT>(PBM_SETPOS));
     EXPECT_EQ(position.wParam, i);

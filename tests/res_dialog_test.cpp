@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "ui/res_dialog.h"
+#include "ui/resource_ids.h"
 
 using ui::DialogMessage;
 using ui::ResDialogProc;
@@ -12,7 +13,7 @@ using ui::TQNLResDialog;
 namespace {
 
 std::string TemplateBytes() {
-  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(104), MAKEINTRESOURCEA(5));
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_PROGRESS), MAKEINTRESOURCEA(5));
   if (!found) return {};
   const DWORD size = SizeofResource(nullptr, found);
   const char* data = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
@@ -34,7 +35,7 @@ std::string Word(unsigned v) { return std::string{char(v), char(v >> 8)}; }
 // Counts the messages a derived class handles, also for registered numbers.
 class CountingDialog : public TQNLResDialog {
  public:
-  CountingDialog() : TQNLResDialog(MAKEINTRESOURCEA(104)) {}
+  CountingDialog() : TQNLResDialog(MAKEINTRESOURCEA(IDD_PROGRESS)) {}
   int seen = 0;
   static void Count(TQNLResDialog& dialog, DialogMessage&) { ++static_cast<CountingDialog&>(dialog).seen; }
 
@@ -61,14 +62,14 @@ TEST(ProgressDialogTemplate, IsThe212BytesOfTheExtendedTemplate) {
 }
 
 TEST(ProgressDialogTemplate, MakesAVisibleDialogWithItsTwoControls) {
-  TQNLResDialog dialog(MAKEINTRESOURCEA(104));
+  TQNLResDialog dialog(MAKEINTRESOURCEA(IDD_PROGRESS));
   ASSERT_NE(dialog.Handle, nullptr);
   char text[64] = {};
   GetWindowTextA(dialog.Handle, text, sizeof text);
   EXPECT_STREQ(text, "Removing files");
   EXPECT_TRUE(IsWindowVisible(dialog.Handle));
-  HWND bar = GetDlgItem(dialog.Handle, 1000);
-  HWND name = GetDlgItem(dialog.Handle, 1001);
+  HWND bar = GetDlgItem(dialog.Handle, IDC_PROGRESS_BAR);
+  HWND name = GetDlgItem(dialog.Handle, IDC_FILE_NAME);
   ASSERT_TRUE(bar && name);
   GetClassNameA(bar, text, sizeof text);
   EXPECT_STREQ(text, "msctls_progress32");
@@ -79,7 +80,7 @@ TEST(ProgressDialogTemplate, MakesAVisibleDialogWithItsTwoControls) {
 }
 
 TEST(DialogRouting, OkAndCancelEndTheDialogOtherCommandsDoNot) {
-  TQNLResDialog dialog(MAKEINTRESOURCEA(104));
+  TQNLResDialog dialog(MAKEINTRESOURCEA(IDD_PROGRESS));
   EXPECT_EQ(ResDialogProc(dialog.Handle, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0), FALSE);  // accelerator
   EXPECT_EQ(ResDialogProc(dialog.Handle, WM_COMMAND, MAKEWPARAM(3, 0), 0), FALSE);
   EXPECT_FALSE(dialog.Ended);
@@ -105,7 +106,7 @@ TEST(DialogRouting, EachDialogGetsOnlyItsOwnWindowsMessagesAndRegisteredNumbersN
 }
 
 TEST(DialogRouting, DestroyingAnUnregisteredDialogDestroysItsWindow) {
-  auto* dialog = new TQNLResDialog(MAKEINTRESOURCEA(104));
+  auto* dialog = new TQNLResDialog(MAKEINTRESOURCEA(IDD_PROGRESS));
   HWND window = dialog->Handle;
   ui::LiveDialogs().clear();
   delete dialog;
