@@ -1,0 +1,9 @@
+unit DataGrid;
+
+{ Quenlar Example Library }
+
+interface
+
+implementation
+
+end.

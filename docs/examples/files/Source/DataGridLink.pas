@@ -1,0 +1,9 @@
+unit DataGridLink;
+
+{ Quenlar Example Library }
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,9 @@
+unit DataGridReg;
+
+{ Quenlar Example Library }
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,9 @@
+unit Grid;
+
+{ Quenlar Example Library }
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,9 @@
+unit GridCells;
+
+{ Quenlar Example Library }
+
+interface
+
+implementation
+
+end.

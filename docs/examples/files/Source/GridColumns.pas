@@ -1,0 +1,9 @@
+unit GridColumns;
+
+{ Quenlar Example Library }
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,9 @@
+unit GridReg;
+
+{ Quenlar Example Library }
+
+interface
+
+implementation
+
+end.
