@@ -5,7 +5,8 @@
 # product's shared files, docs/examples/machine); the shipped program then
 # undoes it from the record's UninstallString, and every item, the more than
 # 1,024 characters of FILES among them, must end as
-# docs/examples/inno-expected.txt says.
+# docs/examples/inno-expected.txt says. The installer must refuse to install
+# over itself and at a counter that is not a number.
 #   tests/inno_example_test.sh WORKDIR
 # Exit code 77 (skipped), with one line saying why, where Inno Setup's
 # compiler is missing or this machine cannot run 32-bit programs.
@@ -36,7 +37,18 @@ trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 cp -a "$examples/machine/drive_c/." "$work/prefix/drive_c/"
 # The setup program starts its second stage from a temporary folder and waits
 # for it; its log's last line is written when the installation has ended.
-"$WINELOADER" "$(windows_path "$work/example-library.exe")" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART \
-  "/LOG=$(windows_path "$work/setup.log")" >/dev/null 2>&1 || { echo "the installer failed (exit code $?)"; exit 1; }
+setup() {
+  "$WINELOADER" "$(windows_path "$work/example-library.exe")" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART \
+    "/LOG=$(windows_path "$work/$1")" >/dev/null 2>&1
+}
+refused() { status=0; setup "$1" || status=$?; [ $status = 1 ] || { echo "$2 (exit code $status)"; exit 1; }; }
+setup setup.log || { echo "the installer failed (exit code $?)"; exit 1; }
 tail -n 1 "$work/setup.log" | grep -q 'Log closed' || { echo "the installer had not ended when its command returned"; exit 1; }
+# A second installation is refused before it raises a counter: QnlCore.bpl
+# must end with the other product's counter alone.
+refused again.log "a second installation over the first was not refused"
 "$here/scripts/run" --prefix "$work/prefix" --record "Quenlar Example Library" --expected "$examples/inno-expected.txt"
+# A counter that is not a number stops the installer before it changes anything.
+"$WINELOADER" reg add 'HKCU\Software\Quenlar\InstalledFiles' /v 'C:\Program Files\Quenlar\Shared\QnlCore.bpl' /d 1 /f >/dev/null 2>&1
+refused unreadable.log "the installer did not refuse a counter that is not a number"
+[ ! -e "$work/prefix/drive_c/Program Files/Quenlar/Example Library/Lib" ] || { echo "the refused installer installed files"; exit 1; }

@@ -61,17 +61,25 @@ Source: "{#Uninstaller}"; DestDir: "{app}"; DestName: "uninstall.exe"
 
 #include "quenlar-installer.iss"
 
-{ Stops before anything is installed: without Delphi 5, and over an
-  installation that is there already. }
+{ Stops before anything is installed: without Delphi 5, over an
+  installation that is there already, and at a counter that is not a
+  number. }
 function InitializeSetup: Boolean;
+var
+  Problem: String;
 begin
-  Result := False;
+  Problem := QuenlarMachineProblem('{#KeyName}');
   if QuenlarContentsFile('D5') = '' then
-    SuppressibleMsgBox('Delphi 5 is not installed.', mbCriticalError, MB_OK, IDOK)
-  else if QuenlarIsInstalled('{#KeyName}') then
-    SuppressibleMsgBox('{#KeyName} is installed already; remove it first.', mbCriticalError, MB_OK, IDOK)
-  else
-    Result := True;
+    Problem := 'Delphi 5 is not installed.';
+  if Problem <> '' then
+    SuppressibleMsgBox(Problem, mbCriticalError, MB_OK, IDOK);
+  Result := Problem = '';
+end;
+
+{ 4 when a step failed and no record was written. }
+function GetCustomSetupExitCode: Integer;
+begin
+  Result := QuenlarExitCode;
 end;
 
 procedure CurStepChanged(CurStep: TSetupStep);

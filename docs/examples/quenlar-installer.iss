@@ -3,6 +3,7 @@
 ; "An installer built with Inno Setup") as [Code] procedures. Include it into
 ; your script (#include "quenlar-installer.iss") and call, in this order:
 ;
+;   QuenlarMachineProblem(KeyName)    in InitializeSetup: why not to install
 ;   QuenlarCreateFolder(Path)         each folder, before its files
 ;   QuenlarCountCurrentFile           as BeforeInstall: of each [Files] entry
 ;                                     that the uninstall is to release
@@ -11,14 +12,18 @@
 ;   QuenlarWriteIncludeFile(...)      units\prod.inc
 ;   QuenlarAddHelpLine(...)           each help line
 ;   QuenlarWriteRecord(...)           last: the uninstall record
+;   QuenlarExitCode                   as the result of GetCustomSetupExitCode
 ;
 ; The record, the counters and the product registration are written as the
 ; uninstaller reads them: the record and the development environments' keys in
 ; the 32-bit registry view (HKLM32), the lists as one REG_SZ value each, of any
 ; length, one entry a line, every line ended by CR LF. Text files are written
-; and read as bytes in the ANSI code page, never as UTF-8 or UTF-16. A step
-; that fails raises an exception, and Setup stops before the record is
-; written.
+; and read as bytes in the ANSI code page, never as UTF-8 or UTF-16.
+;
+; A step that fails raises an exception, which Setup shows and then goes on
+; (it does not stop for an exception of a BeforeInstall: or an ssPostInstall
+; step). So the first failure is kept: the steps after it change nothing, no
+; record is written, and QuenlarExitCode gives Setup's exit code 4.
 
 [Code]
 const
@@ -26,16 +31,55 @@ const
   QuenlarProducts = 'Software\Quenlar\InstalledProducts\';
   QuenlarRecords = 'Software\Microsoft\Windows\CurrentVersion\Uninstall\';
   QuenlarLineBreak = #13#10;
+  { Setup's own code for "a fatal error occurred during the installation". }
+  QuenlarFailedExitCode = 4;
 
 var
   { The record's lists, one entry a line, each line ended by CR LF. }
   QuenlarFiles, QuenlarFolders, QuenlarHelps: String;
+  { The first step that failed; empty while none has. }
+  QuenlarFailure: String;
 
-{ True when the record KeyName is there: a second installation over it would
-  raise the counters twice, and one uninstall would release them once. }
-function QuenlarIsInstalled(const KeyName: String): Boolean;
+{ Keeps the first failure and raises it. }
+procedure QuenlarFail(const Text: String);
 begin
-  Result := RegValueExists(HKLM32, QuenlarRecords + KeyName, 'UninstallString');
+  if QuenlarFailure = '' then
+    QuenlarFailure := Text;
+  RaiseException(Text);
+end;
+
+{ True once a step has failed: the steps after it change nothing. }
+function QuenlarFailed: Boolean;
+begin
+  Result := QuenlarFailure <> '';
+end;
+
+{ For GetCustomSetupExitCode: 0 when every step did its work, else 4. }
+function QuenlarExitCode: Integer;
+begin
+  Result := 0;
+  if QuenlarFailed then
+    Result := QuenlarFailedExitCode;
+end;
+
+{ Why not to install, before anything changes; empty when nothing stands in
+  the way. The record KeyName is there already (a second installation over
+  it would raise the counters twice, and one uninstall would release them
+  once), or a shared-use counter is not a REG_DWORD (the uninstaller would
+  stop at it). }
+function QuenlarMachineProblem(const KeyName: String): String;
+var
+  Names: TArrayOfString;
+  Count: Cardinal;
+  I: Integer;
+begin
+  Result := '';
+  if RegValueExists(HKLM32, QuenlarRecords + KeyName, 'UninstallString') then
+    Result := KeyName + ' is installed already; remove it first.'
+  else if RegGetValueNames(HKCU, QuenlarCounters, Names) then
+    for I := 0 to GetArrayLength(Names) - 1 do
+      if (Result = '') and not RegQueryDWordValue(HKCU, QuenlarCounters, Names[I], Count) then
+        Result := 'The shared-use counter of ' + Names[I] + ' is not a REG_DWORD.';
 end;
 
 { The help contents file of the development environment DelphiVer ("D2",
@@ -69,6 +113,8 @@ var
   I: Integer;
   Level: String;
 begin
+  if QuenlarFailed then
+    Exit;
   for I := 3 to Length(Path) do
     if (Path[I] <> '\') and ((I = Length(Path)) or (Copy(Path, I + 1, 1) = '\')) then
     begin
@@ -76,7 +122,7 @@ begin
       if not DirExists(Level) then
       begin
         if not CreateDir(Level) then
-          RaiseException('Cannot create the folder ' + Level + '.');
+          QuenlarFail('Cannot create the folder ' + Level + '.');
         QuenlarFolders := QuenlarFolders + Level + QuenlarLineBreak;
       end;
     end;
@@ -89,19 +135,23 @@ end;
 procedure QuenlarCountFile(const Path: String);
 var
   Count: Cardinal;
+  Counted: Boolean;
 begin
+  if QuenlarFailed then
+    Exit;
+  Counted := True;
   if RegValueExists(HKCU, QuenlarCounters, Path) then
   begin
     if not RegQueryDWordValue(HKCU, QuenlarCounters, Path, Count) then
-      RaiseException('The shared-use counter of ' + Path + ' is not a REG_DWORD.');
+      QuenlarFail('The shared-use counter of ' + Path + ' is not a REG_DWORD.');
     Count := Count + 1;
   end
   else if FileExists(Path) then
-    Count := 0
+    Counted := False
   else
     Count := 1;
-  if (Count <> 0) and not RegWriteDWordValue(HKCU, QuenlarCounters, Path, Count) then
-    RaiseException('Cannot write the shared-use counter of ' + Path + '.');
+  if Counted and not RegWriteDWordValue(HKCU, QuenlarCounters, Path, Count) then
+    QuenlarFail('Cannot write the shared-use counter of ' + Path + '.');
   QuenlarFiles := QuenlarFiles + Path + QuenlarLineBreak;
 end;
 
@@ -136,7 +186,7 @@ end;
 procedure QuenlarWriteValue(const Root: Integer; const Key, Name, Value: String);
 begin
   if not RegWriteStringValue(Root, Key, Name, Value) then
-    RaiseException('Cannot write the value ' + Name + ' of ' + Key + '.');
+    QuenlarFail('Cannot write the value ' + Name + ' of ' + Key + '.');
 end;
 
 { The product registration: Version, FolderName and one value per
@@ -146,6 +196,8 @@ var
   Names: TArrayOfString;
   I: Integer;
 begin
+  if QuenlarFailed then
+    Exit;
   QuenlarWriteValue(HKCU, QuenlarProducts + Product, 'Version', Version);
   QuenlarWriteValue(HKCU, QuenlarProducts + Product, 'FolderName', Folder);
   Names := QuenlarSplit(SubProducts);
@@ -156,13 +208,16 @@ end;
 { Writes Folder\units\prod.inc anew as ANSI text: the line Heading, one
   define line per symbol of Symbols, on when the registration of Product
   holds the sub-product of the same place in SubProducts (this
-  installation's and those of other installations), and the stop line. }
+  installation's and those of other installations), and the stop line.
+  SubProducts and Symbols have the same length. }
 procedure QuenlarWriteIncludeFile(const Product, Folder, Heading: String;
   const SubProducts, Symbols: TArrayOfString);
 var
   Text: AnsiString;
   I: Integer;
 begin
+  if QuenlarFailed then
+    Exit;
   Text := Heading + QuenlarLineBreak;
   for I := 0 to GetArrayLength(Symbols) - 1 do
   begin
@@ -172,7 +227,7 @@ begin
   end;
   Text := Text + '{$I vx.inc}' + QuenlarLineBreak;
   if not SaveStringToFile(AddBackslash(Folder) + 'units\prod.inc', Text, False) then
-    RaiseException('Cannot write ' + AddBackslash(Folder) + 'units\prod.inc.');
+    QuenlarFail('Cannot write ' + AddBackslash(Folder) + 'units\prod.inc.');
 end;
 
 { The target of a contents line: the text after its first "=", or nothing
@@ -215,10 +270,10 @@ var
   Bytes, Added: AnsiString;
   Text: String;
 begin
-  if (ContentsFile = '') or not FileExists(ContentsFile) then
+  if QuenlarFailed or (ContentsFile = '') or not FileExists(ContentsFile) then
     Exit;
   if not LoadStringFromFile(ContentsFile, Bytes) then
-    RaiseException('Cannot read ' + ContentsFile + '.');
+    QuenlarFail('Cannot read ' + ContentsFile + '.');
   Text := Bytes;
   if QuenlarHasTarget(Text, Target) then
     Exit;
@@ -227,23 +282,27 @@ begin
     Added := QuenlarLineBreak;
   Added := Added + Line + QuenlarLineBreak;
   if not SaveStringToFile(ContentsFile, Added, True) then
-    RaiseException('Cannot write ' + ContentsFile + '.');
+    QuenlarFail('Cannot write ' + ContentsFile + '.');
   QuenlarHelps := QuenlarHelps + Target + QuenlarLineBreak;
 end;
 
 { The uninstall record KeyName, written last, when everything it names is in
-  place; its UninstallString starts ProgramFile, the Quenlar uninstaller. }
+  place; its UninstallString starts ProgramFile, the Quenlar uninstaller.
+  After a failed step no record is written: its lists would be incomplete. }
 procedure QuenlarWriteRecord(const KeyName, ProgramFile, DelphiVer, Product, SubProducts: String);
 var
   Key: String;
 begin
+  if QuenlarFailed then
+    RaiseException('No uninstall record was written, for: ' + QuenlarFailure);
   Key := QuenlarRecords + KeyName;
-  QuenlarWriteValue(HKLM32, Key, 'DisplayName', KeyName);
-  QuenlarWriteValue(HKLM32, Key, 'UninstallString', '"' + ProgramFile + '" "' + KeyName + '"');
   QuenlarWriteValue(HKLM32, Key, 'FILES', QuenlarFiles);
   QuenlarWriteValue(HKLM32, Key, 'FOLDERS', QuenlarFolders);
   QuenlarWriteValue(HKLM32, Key, 'INSTALLEDHELPS', QuenlarHelps);
   QuenlarWriteValue(HKLM32, Key, 'DELPHIVER', DelphiVer);
   QuenlarWriteValue(HKLM32, Key, 'PRODUCTNAME', Product);
   QuenlarWriteValue(HKLM32, Key, 'SUBPRODUCTNAME', SubProducts);
+  { Last, so that "Add/Remove Programs" lists only a complete record. }
+  QuenlarWriteValue(HKLM32, Key, 'DisplayName', KeyName);
+  QuenlarWriteValue(HKLM32, Key, 'UninstallString', '"' + ProgramFile + '" "' + KeyName + '"');
 end;
