@@ -32,7 +32,6 @@ Uninstallable=no
 DisableProgramGroupPage=yes
 DisableReadyPage=yes
 OutputBaseFilename=example-library
-SourceDir=.
 
 [Files]
 ; Every file but the uninstaller is counted before it is written
