@@ -83,13 +83,14 @@ begin
 end;
 
 { The help contents file of the development environment DelphiVer ("D2",
-  "C1", "D3", "C3", "D4", "C4" or "D5"), from its RootDir; empty when the
-  environment is not installed. }
+  "C1", "D3", "C3", "D4", "C4" or "D5", letter case aside; any other text
+  means Delphi 5, as it does to the uninstaller), from its RootDir; empty
+  when the environment is not installed. }
 function QuenlarContentsFile(const DelphiVer: String): String;
 var
   Key, Name, RootDir: String;
 begin
-  case DelphiVer of
+  case Uppercase(DelphiVer) of
     'D2': begin Key := 'Delphi\2.0'; Name := 'delphi.cnt'; end;
     'C1': begin Key := 'C++Builder\1.0'; Name := 'bcb.cnt'; end;
     'D3': begin Key := 'Delphi\3.0'; Name := 'delphi3.cnt'; end;
@@ -104,10 +105,11 @@ begin
     Result := AddBackslash(RootDir) + 'HELP\' + Name;
 end;
 
-{ Creates the folder Path one level at a time, parents first, and lists each
-  level it creates in FOLDERS. A level that is there already belongs to
-  someone else and is not listed. ([Dirs] and [Files] create missing parents
-  without a word, so call this before them for every folder.) }
+{ Creates the folder Path (a full path from a drive letter, "C:\...") one
+  level at a time, parents first, and lists each level it creates in
+  FOLDERS. A level that is there already belongs to someone else and is not
+  listed. ([Dirs] and [Files] create missing parents without a word, so call
+  this before them for every folder.) }
 procedure QuenlarCreateFolder(const Path: String);
 var
   I: Integer;
