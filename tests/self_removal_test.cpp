@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/unique_handle.h"
+#include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/in_process_run.h"
 #include "tests/support/raised.h"
@@ -14,9 +15,19 @@ using namespace testing_support;
 
 namespace {
 
+// The five lines naming the program and batch paths as the batch file does.
 std::string BatchText(const std::string& program, const std::string& batch) {
   return ":Repeat\r\ndel \"" + program + "\"\r\ndel \"" + program + "\" /aH\r\nif exist \"" + program +
          "\" goto Repeat\r\ndel \"" + batch + "\"\r\n";
+}
+
+std::string BatchPathBeside(const std::string& program) {
+  return program.substr(0, program.rfind('\\') + 1) + "$delme.bat";
+}
+
+std::string ShortPath(const std::string& path) {
+  char shortPath[MAX_PATH] = {};
+  return GetShortPathNameA(path.c_str(), shortPath, MAX_PATH) < MAX_PATH ? shortPath : "";
 }
 
 struct Started {
@@ -28,21 +39,34 @@ struct Started {
 
 TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
   ScratchFolder folder;
-  CreateDirectoryA(folder.File("Sample Library").c_str(), nullptr);
   const char root[] = "C:\\qnl-self-removal.exe";
+  // The batch file names the program as cmd reads it: each "%" doubled, in
+  // the OEM code page (437, beside the ANSI 1252), and by its short path
+  // where a letter has none ("\x80", the euro sign).
   const struct {
     std::string program;
     DWORD attributes;
-  } cases[] = {{folder.File("Sample Library\\uninstall.exe"), FILE_ATTRIBUTE_NORMAL},
-               {root, FILE_ATTRIBUTE_NORMAL},
-               {folder.File("hidden.exe"), FILE_ATTRIBUTE_HIDDEN},
-               {folder.File("readonly.exe"), FILE_ATTRIBUTE_READONLY}};
+    std::string named;  // the program path in the batch file; empty: its short path
+    bool startedByName;  // cmd would expand "%OS%" in the starting command line
+  } cases[] = {{folder.File("Sample Library\\uninstall.exe"), FILE_ATTRIBUTE_NORMAL, folder.File("Sample Library\\uninstall.exe"), false},
+               {root, FILE_ATTRIBUTE_NORMAL, root, false},
+               {folder.File("hidden.exe"), FILE_ATTRIBUTE_HIDDEN, folder.File("hidden.exe"), false},
+               {folder.File("readonly.exe"), FILE_ATTRIBUTE_READONLY, folder.File("readonly.exe"), false},
+               {folder.File("100% Demo\\u.exe"), FILE_ATTRIBUTE_NORMAL, folder.File("100%% Demo\\u.exe"), true},
+               {folder.File("a%OS%b\\u.exe"), FILE_ATTRIBUTE_NORMAL, folder.File("a%%OS%%b\\u.exe"), true},
+               {folder.File("D\xE9mo\\u.exe"), FILE_ATTRIBUTE_NORMAL, folder.File("D\x82mo\\u.exe"), false},
+               {folder.File("f\xFCr\\u.exe"), FILE_ATTRIBUTE_NORMAL, folder.File("f\x81r\\u.exe"), false},
+               {folder.File("\x80uro\\u.exe"), FILE_ATTRIBUTE_NORMAL, "", false}};
+  char testFolder[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, testFolder);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.program);
-    const std::string batch = c.program.substr(0, c.program.rfind('\\') + 1) + "$delme.bat";
+    const std::string batch = BatchPathBeside(c.program);
+    CreateDirectoryA(batch.substr(0, batch.rfind('\\')).c_str(), nullptr);
     WriteBytes(batch, "an older batch file that is much longer than the new one will be ... ... ...");
     WriteBytes(c.program, "MZ");
     SetFileAttributesA(c.program.c_str(), c.attributes);
+    const std::string named = c.named.empty() ? ShortPath(c.program) : c.named;
     platform::UniqueFile inUse(CreateFileA(c.program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     std::vector<Started> started;
     std::vector<DWORD> writes;
@@ -56,10 +80,11 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
           [&](HANDLE, LPCVOID, DWORD size, LPDWORD, LPOVERLAPPED) { writes.push_back(size); });
       uninstall::RemoveSelf(c.program);
     }
-    const std::string expected = BatchText(c.program, batch);
+    SetCurrentDirectoryA(testFolder);  // where a batch file with "%" in its path was started
+    const std::string expected = BatchText(named, BatchPathBeside(named));
     EXPECT_EQ(ReadBytes(batch), expected);
     ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].commandLine, "\"" + batch + "\"");
+    EXPECT_EQ(started[0].commandLine, "\"" + (c.startedByName ? std::string("$delme.bat") : batch) + "\"");
     EXPECT_EQ(started[0].startupSize, sizeof(STARTUPINFOA));
     EXPECT_EQ(started[0].startupFlags, static_cast<DWORD>(STARTF_USESHOWWINDOW));
     EXPECT_EQ(started[0].showWindow, static_cast<DWORD>(SW_HIDE));
@@ -111,17 +136,64 @@ TEST(RemovingSelf, TheRunRemovesTheProgramFileOnlyWhenItsCounterIsNegativeOrAbse
   SetProgramCounter("", std::nullopt);
 }
 
-TEST(RemovingSelf, ABatchFileThatCannotBeWrittenLeavesTheProgramFileAsItWas) {
+namespace {
+
+DWORD WINAPI NoShortPath(LPCSTR, LPSTR, DWORD) { return 0; }
+
+BOOL WINAPI RefusedStart(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+                         LPSTARTUPINFOA, LPPROCESS_INFORMATION) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+}  // namespace
+
+TEST(RemovingSelf, ABatchFileThatCannotBeWrittenOrStartedLeavesTheProgramFileAsItWas) {
   ScratchFolder folder;
-  const std::string program = folder.File("uninstall.exe");
   CreateDirectoryA(folder.File("$delme.bat").c_str(), nullptr);  // in the batch file's way
-  for (const DWORD attributes : {FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE}) {
-    SetFileAttributesA(program.c_str(), FILE_ATTRIBUTE_NORMAL);
-    WriteBytes(program, "MZ");
-    SetFileAttributesA(program.c_str(), attributes);
-    platform::UniqueFile inUse(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    EXPECT_EQ(RaisedBy([&] { uninstall::RemoveSelf(program); }), "EInOutError: File access denied");
-    EXPECT_EQ(GetFileAttributesA(program.c_str()), attributes);
+  const struct {
+    std::string program;
+    const char* function;  // swapped for a stand-in, when named
+    const void* standIn;
+    std::string raised;
+  } cases[] = {
+      {folder.File("uninstall.exe"), nullptr, nullptr, "EInOutError: File access denied"},
+      // "\x80" (the euro sign) has no OEM form, and the volume no short name.
+      {folder.File("\x80uro\\uninstall.exe"), "GetShortPathNameA", reinterpret_cast<const void*>(&NoShortPath),
+       "EInOutError: Invalid filename"},
+      {folder.File("Started\\uninstall.exe"), "CreateProcessA", reinterpret_cast<const void*>(&RefusedStart), "<no error>"},
+  };
+  for (const auto& c : cases) {
+    CreateDirectoryA(c.program.substr(0, c.program.rfind('\\')).c_str(), nullptr);
+    for (const DWORD attributes : {FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE}) {
+      SCOPED_TRACE(c.program + " " + std::to_string(attributes));
+      SetFileAttributesA(c.program.c_str(), FILE_ATTRIBUTE_NORMAL);
+      WriteBytes(c.program, "MZ");
+      SetFileAttributesA(c.program.c_str(), attributes);
+      platform::UniqueFile inUse(CreateFileA(c.program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      std::optional<ImportSwap> swap;
+      if (c.function) swap.emplace("kernel32.dll", c.function, c.standIn);
+      ASSERT_TRUE(!swap || swap->Swapped());
+      EXPECT_EQ(RaisedBy([&] { uninstall::RemoveSelf(c.program); }), c.raised);
+      swap.reset();
+      EXPECT_EQ(GetFileAttributesA(c.program.c_str()), attributes);
+      // Only a batch file that could not be started is left written.
+      EXPECT_EQ(ReadBytes(BatchPathBeside(c.program)) != "<missing>", c.raised == "<no error>");
+    }
   }
-  SetFileAttributesA(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(RemovingSelf, TheShippedProgramRemovesItselfFromAFolderWithPercentSignsOrLettersBeyondAscii) {
+  ScratchFolder folder;
+  for (const std::string name : {"100% Demo", "a%OS%b", "D\xE9mo", "Komponenten f\xFCr Delphi"}) {
+    SCOPED_TRACE(name);
+    const std::string program = folder.File(name + "\\uninstall.exe");
+    CreateDirectoryA(folder.File(name).c_str(), nullptr);
+    CopyUninstallProgram(program);
+    ScratchRecord record;
+    DWORD exitCode = 1;
+    RunAndAnswer("\"" + program + "\" " + record.Name(), {{"Uninstall", IDYES}}, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(GoneWithin({program, folder.File(name + "\\$delme.bat")}, 20000));
+  }
 }

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "platform/errors.h"
 #include "platform/text_file.h"
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
@@ -13,33 +16,94 @@ namespace {
 
 static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of the 32-bit program");
 
+const char kBatchName[] = "$delme.bat";
+
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+// The text in the OEM code page, in which cmd and command.com read a batch
+// file; nothing when a character of it has no OEM form (the conversion would
+// put another character in its place, and the text back would differ). Where
+// the ANSI and OEM code pages are one (932, 936, 949, 950) the text stays.
+std::optional<std::string> OemFormOf(const std::string& text) {
+  const DWORD length = static_cast<DWORD>(text.size());
+  std::string oem(text.size(), '\0');
+  std::string back(text.size(), '\0');
+  if (!CharToOemBuffA(text.c_str(), &oem[0], length) || !OemToCharBuffA(oem.c_str(), &back[0], length) ||
+      back != text)
+    return std::nullopt;
+  return oem;
+}
+
+// The path's short form (each part in 8.3 form where the volume keeps one);
+// empty when the system gives none.
+std::string ShortPathOf(const std::string& path) {
+  std::string shortPath(MAX_PATH, '\0');
+  DWORD length = GetShortPathNameA(path.c_str(), &shortPath[0], MAX_PATH);
+  if (length >= MAX_PATH) {  // the room it needs, its terminating NUL included
+    shortPath.assign(length, '\0');
+    length = GetShortPathNameA(path.c_str(), &shortPath[0], length);
+  }
+  shortPath.resize(length < shortPath.size() ? length : 0);
+  return shortPath;
+}
+
+// The program path as the batch file must name it: in the OEM code page, or,
+// when a character has no OEM form, the short path in it. A path that has
+// neither would name another file or none, and the batch file's loop would
+// end without deleting anything: that raises EInOutError "Invalid filename".
+std::string BatchFormOf(const std::string& programPath) {
+  std::optional<std::string> oem = OemFormOf(programPath);
+  if (!oem) {
+    const std::string shortPath = ShortPathOf(programPath);
+    if (!shortPath.empty()) oem = OemFormOf(shortPath);
+  }
+  if (!oem) platform::RaiseInOutError(ERROR_PATH_NOT_FOUND);
+  return *oem;
+}
 
 // The batch file's "del" skips read-only and system files, and its loop
 // would then never end: such attributes are taken off the program file.
-void AllowDeletion(const std::string& programPath) {
+// Returns the attributes to put back should the batch file not start
+// (INVALID_FILE_ATTRIBUTES when nothing was changed).
+DWORD AllowDeletion(const std::string& programPath) {
   const DWORD attributes = GetFileAttributesA(programPath.c_str());
   const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & blocking))
-    SetFileAttributesA(programPath.c_str(), attributes & ~blocking);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & blocking) ||
+      !SetFileAttributesA(programPath.c_str(), attributes & ~blocking))
+    return INVALID_FILE_ATTRIBUTES;
+  return attributes;
+}
+
+// The command line that starts the batch file: its quoted path. cmd expands
+// "%NAME%" in that line, quoted or not, so a path with "%" is started by the
+// file's bare name from its folder, made the current one (which the batch
+// process inherits).
+std::string StartLine(const std::string& batchPath) {
+  if (batchPath.find('%') == std::string::npos) return setup::QuoteText(batchPath, '"');
+  SetCurrentDirectoryA(setup::FolderOfPath(batchPath, &IsLeadByte).c_str());
+  return setup::QuoteText(kBatchName, '"');
 }
 
 }  // namespace
 
 void RemoveSelf(const std::string& programPath) {
   if (DeleteFileA(programPath.c_str())) return;
+  const std::string programForm = BatchFormOf(programPath);
   const std::string batchPath = RemovalBatchPath(programPath);
   platform::TextFile batch(batchPath);
-  for (const std::string& line : RemovalBatchLines(programPath, batchPath)) batch.WriteLine(line);
+  for (const std::string& line : RemovalBatchLines(programForm, RemovalBatchPath(programForm)))
+    batch.WriteLine(line);
   batch.Close();
   // Only now that the batch file is complete: a run that fails before keeps
-  // the program file as it was, attributes included.
-  AllowDeletion(programPath);
-  RunHidden(setup::QuoteText(batchPath, '"'));
+  // the program file as it was, attributes included; so does a batch file
+  // that cannot be started, as nothing will delete the program file then.
+  const DWORD cleared = AllowDeletion(programPath);
+  if (!RunHidden(StartLine(batchPath)) && cleared != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesA(programPath.c_str(), cleared);
 }
 
 std::string RemovalBatchPath(const std::string& programPath) {
-  return setup::AddTrailingBackslash(setup::FolderOfPath(programPath, &IsLeadByte)) + "$delme.bat";
+  return setup::AddTrailingBackslash(setup::FolderOfPath(programPath, &IsLeadByte)) + kBatchName;
 }
 
 bool RunHidden(const std::string& commandLine) {

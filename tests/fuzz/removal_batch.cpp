@@ -1,6 +1,7 @@
 // Any two non-empty paths (a file name holds neither CR, LF, NUL nor a double
 // quote): the batch text has its five lines, and each path, cut from its line
-// as the command processor's argument, comes back whole.
+// as the command processor's argument and each "%%" read as one "%", comes
+// back whole.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -10,7 +11,20 @@
 #include "uninstall/command_words.h"
 #include "uninstall/removal_batch.h"
 
-using uninstall::WordOfCommandLine;
+namespace {
+
+// The word of the line as the batch file gives it to the command: "%%" is one "%".
+std::string ArgumentOf(const std::string& line, int index) {
+  const std::string word = uninstall::WordOfCommandLine(line.c_str(), index);
+  std::string read;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    read += word[i];
+    if (word[i] == '%' && (++i == word.size() || word[i] != '%')) std::abort();  // a lone "%"
+  }
+  return read;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string paths;
@@ -25,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::string> lines = uninstall::RemovalBatchLines(program, batch);
   const std::string text = platform::JoinLines(lines);
   if (lines.size() != 5 || platform::SplitLines(text.data(), text.size()) != lines) std::abort();
-  if (WordOfCommandLine(lines[1].c_str(), 1) != program || WordOfCommandLine(lines[2].c_str(), 1) != program ||
-      WordOfCommandLine(lines[2].c_str(), 2) != "/aH" || WordOfCommandLine(lines[3].c_str(), 2) != program ||
-      WordOfCommandLine(lines[3].c_str(), 3) != "goto" || WordOfCommandLine(lines[4].c_str(), 1) != batch)
+  if (ArgumentOf(lines[1], 1) != program || ArgumentOf(lines[2], 1) != program ||
+      ArgumentOf(lines[2], 2) != "/aH" || ArgumentOf(lines[3], 2) != program ||
+      ArgumentOf(lines[3], 3) != "goto" || ArgumentOf(lines[4], 1) != batch)
     std::abort();
   return 0;
 }
