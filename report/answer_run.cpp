@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/unique_handle.h"
+#include "report/answered_boxes.h"
 #include "report/report_lines.h"
-#include "tests/support/boxes.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ int main(int argc, char** argv) {
     exitCode = RunByHand(argv[3]);
   } else {
     int shown = 0;
-    for (const auto& box : testing_support::RunAndAnswer(argv[2], {{"Uninstall", IDYES}}, &exitCode))
-      lines.push_back({"run", "box " + std::to_string(++shown), box.caption + ": " + box.text});
+    for (const auto& box : report::RunAndAnswer(argv[2], {{"Uninstall", IDYES}}, &exitCode))
+      lines.push_back({report::ItemKind::Run, "box " + std::to_string(++shown), box.caption + ": " + box.text});
   }
-  lines.push_back({"run", "exit code", std::to_string(static_cast<int>(exitCode))});
+  lines.push_back({report::ItemKind::Run, "exit code", std::to_string(static_cast<int>(exitCode))});
   FILE* out = std::fopen(argv[1], "wb");
   if (!out) return 2;
   for (const auto& line : lines) static_cast<void>(std::fprintf(out, "%s\r\n", report::FormatReportLine(line).c_str()));
