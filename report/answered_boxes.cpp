@@ -86,29 +86,47 @@ void PressAndWaitGone(HWND box, int button) {
   for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
 }
 
-std::vector<SeenBox> RunAndAnswer(const std::string& commandLine,
-                                  const std::map<std::string, int>& answers, DWORD* exitCode,
-                                  DWORD timeoutMs) {
+RecordedRun RunRecordingBoxes(const std::string& commandLine, const std::map<std::string, int>& answers,
+                              bool byHand, DWORD timeoutMs) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   std::string line = commandLine;
-  std::vector<SeenBox> boxes;
-  *exitCode = 0xFFFFFFFF;
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return boxes;
+  RecordedRun run;
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    run.startError = GetLastError();
+    return run;
+  }
+  run.started = true;
   platform::UniqueKernelObject process(info.hProcess);
   platform::UniqueKernelObject thread(info.hThread);
   const DWORD start = GetTickCount();
+  HWND lastSeen = nullptr;  // a box left to a person is read once
   while (WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
     if (GetTickCount() - start > timeoutMs) {
       TerminateProcess(process.Get(), 0xDEAD);
       break;
     }
-    AnswerBoxOf(info.dwProcessId, answers, boxes);
+    if (!byHand) {
+      AnswerBoxOf(info.dwProcessId, answers, run.boxes);
+    } else if (HWND box = FindMessageBox(info.dwProcessId)) {
+      if (box != lastSeen) run.boxes.push_back(ReadMessageBox(box));
+      lastSeen = box;
+    } else {
+      lastSeen = nullptr;
+    }
   }
-  GetExitCodeProcess(process.Get(), exitCode);
-  return boxes;
+  WaitForSingleObject(process.Get(), INFINITE);
+  GetExitCodeProcess(process.Get(), &run.exitCode);
+  return run;
+}
+
+std::vector<SeenBox> RunAndAnswer(const std::string& commandLine,
+                                  const std::map<std::string, int>& answers, DWORD* exitCode,
+                                  DWORD timeoutMs) {
+  RecordedRun run = RunRecordingBoxes(commandLine, answers, false, timeoutMs);
+  *exitCode = run.exitCode;
+  return std::move(run.boxes);
 }
 
 void AnswerBoxOf(DWORD processId, const std::map<std::string, int>& answers, std::vector<SeenBox>& boxes) {

@@ -25,6 +25,22 @@ struct SeenBox {
   std::vector<OtherWindow> otherWindows;
 };
 
+// What a run of a program did: whether it started (else the system's error
+// code), its exit code, and the boxes it showed in their order.
+struct RecordedRun {
+  bool started = false;
+  DWORD startError = 0;
+  DWORD exitCode = 0xFFFFFFFF;  // 0xDEAD when it was ended at the time limit
+  std::vector<SeenBox> boxes;
+};
+
+// Starts commandLine and waits for the process to end. Each message box it
+// shows is read; unless byHand, it is then answered with the button mapped
+// to its caption (IDOK when the caption is not mapped), else it is left to a
+// person and read once. A process still running after timeoutMs is ended.
+RecordedRun RunRecordingBoxes(const std::string& commandLine, const std::map<std::string, int>& answers,
+                              bool byHand, DWORD timeoutMs);
+
 // Starts commandLine, answers each message box it shows with the button
 // mapped to the box's caption (IDOK when the caption is not mapped), and
 // waits for the process to end. Returns the boxes in the order shown.

@@ -68,6 +68,10 @@ const ItemStates::StateFunction ItemStates::kStates[] = {QNL_REPORT_ITEM_KINDS(Q
 #undef QNL_REPORT_STATE
 
 std::string PathState(const std::string& path, bool folder) {
+  // A drive that this machine does not have (the main job hides the drives
+  // that lie outside its Wine prefix): nothing there can change.
+  if (path.size() >= 2 && path[1] == ':' && GetDriveTypeA((path.substr(0, 2) + "\\").c_str()) == DRIVE_NO_ROOT_DIR)
+    return "outside the installation: no drive " + path.substr(0, 2);
   const DWORD attributes = GetFileAttributesA(path.c_str());
   std::string state = "gone";
   if (attributes != INVALID_FILE_ATTRIBUTES) {

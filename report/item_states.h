@@ -46,7 +46,8 @@ class ItemStates {
 };
 
 // "present", "gone" or "a folder" for a file; the other way round for a
-// folder. A relative path is taken in the current folder, which is named.
+// folder. A relative path is taken in the current folder, which is named; a
+// path on a drive that does not exist is "outside the installation".
 std::string PathState(const std::string& path, bool folder);
 
 // "counter N", "no counter", or "counter unreadable: " and what reading it

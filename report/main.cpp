@@ -7,8 +7,10 @@
 //                                                 two reports side by side
 //
 // Exit code 0; 1 when --compare finds an item that did not end as EXPECTED
-// says; 2 on wrong arguments or a report file that cannot be read or holds a
-// line that is not an item (the message names the line).
+// says; 3 when, without EXPECTED, the run that AFTER records went wrong (did
+// not start, a failure box, a non-zero exit code, no end); 2 on wrong
+// arguments or a report file that cannot be read or holds a line that is not
+// an item (the message names the line).
 #include <windows.h>
 
 #include <cstdio>
@@ -53,7 +55,8 @@ int Compare(int argc, char** argv) {
   const auto expected = argc == 5 ? ReportFile(argv[4]) : std::vector<report::ReportLine>();
   const report::SideBySide view = report::CompareReports(before, after, argc == 5 ? &expected : nullptr);
   for (const std::string& line : view.lines) Print(line);
-  return view.asExpected ? 0 : 1;
+  if (!view.asExpected) return 1;
+  return argc == 4 && !view.runProblem.empty() ? 3 : 0;
 }
 
 int Run(int argc, char** argv) {

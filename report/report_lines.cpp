@@ -11,6 +11,8 @@ namespace {
 
 const char kHex[] = "0123456789ABCDEF";
 const char kUnreadable[] = "unreadable: ";
+// The caption of the box that reports a failure and ends the uninstaller.
+const char kFailureCaption[] = "Application Error";
 
 struct KindText {
   ItemKind kind;
@@ -118,13 +120,42 @@ void AppendSection(ItemKind kind, const std::vector<Row>& rows, std::vector<std:
   for (const Row& row : rows) {
     std::string line = row.differs ? "! " : "  ";
     line += row.item + std::string(itemWidth - row.item.size() + 2, ' ');
-    line += row.before + std::string(beforeWidth - row.before.size(), ' ') + " -> " + row.after;
+    // The run happens between the two reports: it has an after only.
+    if (kind != ItemKind::Run) line += row.before + std::string(beforeWidth - row.before.size(), ' ') + " -> ";
+    line += row.after;
     if (row.differs) line += "   (expected: " + row.expected + ")";
     out.push_back(line);
   }
 }
 
-void AppendVerdict(const std::vector<Row>& rows, bool withExpected, std::vector<std::string>& out) {
+// What went wrong with the run that the report after records (its run
+// lines), in a few words; empty when it ended normally or there is none.
+std::string RunProblem(const std::vector<ReportLine>& after) {
+  std::string problem;
+  bool ran = false;
+  bool ended = false;
+  for (const ReportLine& line : after) {
+    if (line.kind != ItemKind::Run) continue;
+    ran = true;
+    if (line.item == "start") return "the uninstaller did not start (" + line.state + ")";
+    if (line.item == "exit code") {
+      ended = true;
+      if (line.state != "0") problem += (problem.empty() ? "" : ", ") + ("exit code " + line.state);
+    }
+    if (line.state.rfind(kFailureCaption, 0) == 0) {
+      // The box's message is its last line; the lines before say where.
+      const std::size_t lastLine = line.state.rfind("\\x0A");
+      const std::string message =
+          lastLine == std::string::npos ? line.state.substr(sizeof kFailureCaption + 1) : line.state.substr(lastLine + 4);
+      problem = "a failure box (\"" + message + "\")" + (problem.empty() ? "" : ", " + problem);
+    }
+  }
+  if (ran && !ended) return "the uninstaller did not end";
+  return problem.empty() ? problem : "the run ended with " + problem;
+}
+
+void AppendVerdict(const std::vector<Row>& rows, bool withExpected, const std::string& problem,
+                   std::vector<std::string>& out) {
   if (withExpected) {
     std::vector<std::string> differing;
     for (const Row& row : rows)
@@ -135,6 +166,7 @@ void AppendVerdict(const std::vector<Row>& rows, bool withExpected, std::vector<
     }
     out.push_back("Result: NOT as expected, " + std::to_string(differing.size()) + " item(s) differ (marked !):");
     out.insert(out.end(), differing.begin(), differing.end());
+    if (!problem.empty()) out.push_back("The run: " + problem + ".");
     return;
   }
   // The installation's items: the run's boxes and exit code are no items.
@@ -147,8 +179,10 @@ void AppendVerdict(const std::vector<Row>& rows, bool withExpected, std::vector<
     if (row.before != row.after) ++(IsAbsent(row.after) ? went : changed);
     else ++(IsAbsent(row.after) ? absent : stayed);
   }
-  out.push_back("Result: " + std::to_string(went) + " item(s) went, " + std::to_string(changed) + " changed, " +
-                std::to_string(stayed) + " stayed, " + std::to_string(absent) + " absent before and after.");
+  const std::string counts = std::to_string(went) + " item(s) went, " + std::to_string(changed) + " changed, " +
+                             std::to_string(stayed) + " stayed, " + std::to_string(absent) +
+                             " absent before and after.";
+  out.push_back(problem.empty() ? "Result: " + counts : "Result: FAILED, " + problem + "; " + counts);
 }
 
 }  // namespace
@@ -214,7 +248,8 @@ SideBySide CompareReports(const std::vector<ReportLine>& before, const std::vect
     all.insert(all.end(), rows.begin(), rows.end());
   }
   result.lines.emplace_back();
-  AppendVerdict(all, expected != nullptr, result.lines);
+  result.runProblem = RunProblem(after);
+  AppendVerdict(all, expected != nullptr, result.runProblem, result.lines);
   result.asExpected = std::none_of(all.begin(), all.end(), [](const Row& row) { return row.differs; });
   return result;
 }

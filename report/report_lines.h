@@ -37,15 +37,20 @@ std::string FormatReportLine(const ReportLine& line);
 std::vector<ReportLine> ParseReport(const std::string& text, std::string* error);
 
 // Two reports of the same items side by side, section by section: "item
-// before -> after". With an expected report, an item whose state after
-// differs from its expected one is marked "!" and the expected state shown,
-// and the last lines say whether every item ended as expected, naming each
-// that did not, one a line; without, the last line counts the items that
-// went, changed, stayed and were absent before and after. Items are matched
-// by kind, item and the how-manieth of that kind and item they are.
+// before -> after" (the run's lines, in the report after only, with no
+// before). With an expected report, an item whose state after differs from
+// its expected one is marked "!" and the expected state shown, and the last
+// lines say whether every item ended as expected, naming each that did not,
+// one a line, and then what went wrong with the run, if anything; without,
+// the last line counts the items that went, changed, stayed and were absent
+// before and after, after what went wrong with the run: a program that did
+// not start ("run<TAB>start<TAB>why"), a failure box ("Application Error"),
+// a non-zero exit code, or no exit code at all. Items are matched by kind,
+// item and the how-manieth of that kind and item they are.
 struct SideBySide {
   std::vector<std::string> lines;
   bool asExpected = true;  // always true without an expected report
+  std::string runProblem;  // empty when the run ended normally or there is none
 };
 SideBySide CompareReports(const std::vector<ReportLine>& before, const std::vector<ReportLine>& after,
                           const std::vector<ReportLine>* expected);
