@@ -128,6 +128,17 @@ void AppendSection(ItemKind kind, const std::vector<Row>& rows, std::vector<std:
   }
 }
 
+// Whether an item kept its state: a define line that the uninstaller only
+// wrote anew with its blanks (on stayed on, off stayed off) did.
+bool SameState(const Row& row) {
+  if (row.kind != ItemKind::Define) return row.before == row.after;
+  const auto withoutBlanks = [](std::string state) {
+    state.erase(std::remove(state.begin(), state.end(), ' '), state.end());
+    return state;
+  };
+  return withoutBlanks(row.before) == withoutBlanks(row.after);
+}
+
 // What went wrong with the run that the report after records (its run
 // lines), in a few words; empty when it ended normally or there is none.
 std::string RunProblem(const std::vector<ReportLine>& after) {
@@ -176,7 +187,7 @@ void AppendVerdict(const std::vector<Row>& rows, bool withExpected, const std::s
   int absent = 0;
   for (const Row& row : rows) {
     if (row.kind == ItemKind::Run) continue;
-    if (row.before != row.after) ++(IsAbsent(row.after) ? went : changed);
+    if (!SameState(row)) ++(IsAbsent(row.after) ? went : changed);
     else ++(IsAbsent(row.after) ? absent : stayed);
   }
   const std::string counts = std::to_string(went) + " item(s) went, " + std::to_string(changed) + " changed, " +

@@ -38,22 +38,24 @@ TEST(ReportLines, SideBySideMatchesRepeatedItemsInTurnAndJudgesAgainstTheExpecte
   const std::vector<ReportLine> before = {{ItemKind::File, "a", "present, counter 2"},
                                           {ItemKind::File, "a", "present, counter 2"},
                                           {ItemKind::Folder, "f", "present"},
+                                          {ItemKind::Define, "G", "on \"{$DEFINE G}\""},
                                           {ItemKind::Batch, "b", "gone"},
                                           {ItemKind::Record, "R", "present"}};
   const std::vector<ReportLine> after = {{ItemKind::File, "a", "present, counter 1"},
                                          {ItemKind::File, "a", "gone, no counter"},
                                          {ItemKind::Folder, "f", "present"},
+                                         {ItemKind::Define, "G", "on \"  {$DEFINE G}\""},
                                          {ItemKind::Batch, "b", "gone"},
                                          {ItemKind::Record, "R", "missing"},
                                          {ItemKind::Run, "exit code", "0"}};
   std::vector<ReportLine> expected = after;
   const auto counted = report::CompareReports(before, after, nullptr);
   EXPECT_TRUE(counted.asExpected);
-  EXPECT_EQ(counted.lines.back(), "Result: 2 item(s) went, 1 changed, 1 stayed, 1 absent before and after.");
+  EXPECT_EQ(counted.lines.back(), "Result: 2 item(s) went, 1 changed, 2 stayed, 1 absent before and after.");
   EXPECT_EQ(report::CompareReports(before, after, &expected).lines.back(), "Result: every item ended as expected.");
 
   expected[1].state = "present, counter 1";
-  expected[4].state = "present";
+  expected[5].state = "present";
   const auto judged = report::CompareReports(before, after, &expected);
   EXPECT_FALSE(judged.asExpected);
   const std::string marked = "! a  present, counter 2 -> gone, no counter   (expected: present, counter 1)";
