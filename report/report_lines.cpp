@@ -158,7 +158,11 @@ std::string RunProblem(const std::vector<ReportLine>& after) {
       const std::size_t lastLine = line.state.rfind("\\x0A");
       const std::string message =
           lastLine == std::string::npos ? line.state.substr(sizeof kFailureCaption + 1) : line.state.substr(lastLine + 4);
-      problem = "a failure box (\"" + message + "\")" + (problem.empty() ? "" : ", " + problem);
+      std::string box = "a failure box (\"";
+      box += message;
+      box += "\")";
+      if (!problem.empty()) box += ", " + problem;
+      problem = box;
     }
   }
   if (ran && !ended) return "the uninstaller did not end";

@@ -97,7 +97,7 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
   const std::string contents = ":Base delphi5.hlp\r\nA Help=x.hlp\r\nB Help=X.HLP\r\nc\r\n";
   const std::string include = "{$DEFINE Grid}\r\n//{$DEFINE DataGrid}\r\n{$I vx.inc}\r\n{$DEFINE After}\r\n";
   ScratchFolder folder;
-  const std::string f = folder.Path();
+  const std::string& f = folder.Path();
   const std::string a = f + "\\a.dll";
   const std::string program = f + "\\u.exe";
   const std::string unreadable = "unreadable: Invalid data type for '";
