@@ -4,7 +4,7 @@ enable_testing()
 include_directories(${CMAKE_SOURCE_DIR})
 add_compile_options(-g -O1 -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=all)
 add_link_options(-fsanitize=address,undefined)
-add_library(portable STATIC ${PORTABLE_SOURCES})
+add_library(portable STATIC ${PORTABLE_SOURCES} ${REPORT_PORTABLE_SOURCES})
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_executable(portable_tests

@@ -124,18 +124,21 @@ void RewriteInPlace(HANDLE file, const std::string& path, const std::string& tex
 
 }  // namespace
 
-void LineList::LoadLines(const std::string& path) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+bool ReadWholeFile(const std::string& path, unsigned long shareMode, std::string& bytes) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, shareMode, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) RaiseError(ErrorKind::FOpen, IDS_CANNOT_OPEN_FILE, path);
+  if (!file.IsValid()) return false;
   const DWORD size = SetFilePointer(file.Get(), 0, nullptr, FILE_END);
-  SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
-  if (size == INVALID_SET_FILE_POINTER) RaiseError(ErrorKind::FOpen, IDS_CANNOT_OPEN_FILE, path);
-  std::string bytes(size, '\0');
+  if (size == INVALID_SET_FILE_POINTER || SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN) != 0) return false;
+  bytes.assign(size, '\0');
   DWORD read = 0;
   // A short read would make a later store drop the rest of the file.
-  if (size && (!ReadFile(file.Get(), &bytes[0], size, &read, nullptr) || read != size))
-    RaiseError(ErrorKind::FOpen, IDS_CANNOT_OPEN_FILE, path);
+  return size == 0 || (ReadFile(file.Get(), &bytes[0], size, &read, nullptr) && read == size);
+}
+
+void LineList::LoadLines(const std::string& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, 0, bytes)) RaiseError(ErrorKind::FOpen, IDS_CANNOT_OPEN_FILE, path);
   std::size_t consumed = 0;
   std::vector<std::string> lines = SplitLines(bytes.data(), bytes.size(), &consumed);
   lines_.swap(lines);

@@ -51,6 +51,11 @@ class LineList {
   std::string tail_;  // a loaded file's bytes from its first NUL on
 };
 
+// Reads the whole file at path into bytes, opened with the given share mode
+// (0 while the system edits it; others may hold it while a report reads it).
+// False, bytes unspecified, when it cannot be opened or not read whole.
+bool ReadWholeFile(const std::string& path, unsigned long shareMode, std::string& bytes);
+
 // Appends the pieces of text between separators to list (not emptied first):
 // pieces unchanged, two separators in a row give an empty piece, one at the
 // end gives none; CR and LF separate pieces as well.

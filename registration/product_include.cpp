@@ -17,9 +17,13 @@ std::string WithoutSpaces(std::string name) {
 
 }  // namespace
 
+std::string ProductIncludePath(const std::string& folder) {
+  return setup::AddTrailingBackslash(folder) + "units\\prod.inc";
+}
+
 void UpdateProductInclude(const std::string& product, const std::string& folder) {
   if (folder.empty()) return;
-  const std::string path = setup::AddTrailingBackslash(folder) + "units\\prod.inc";
+  const std::string path = ProductIncludePath(folder);
   if (!setup::FileIsPresent(path)) return;
   platform::LineList remaining;
   ListRemainingSubProducts(product, remaining);

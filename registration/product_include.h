@@ -7,6 +7,10 @@
 
 namespace registration {
 
+// The include file of the product whose folder is folder (its "FolderName"):
+// folder, a backslash where it has none at its end, then "units\prod.inc".
+std::string ProductIncludePath(const std::string& folder);
+
 // Rewrites the include file below folder to match the product's remaining
 // sub-products. Nothing happens for an empty folder or a missing file. Raises
 // the line list's file errors when the file cannot be loaded or stored; the

@@ -9,6 +9,7 @@
 #include "platform/registry_session.h"
 #include "registration/define_line.h"
 #include "registration/installed_products.h"
+#include "registration/product_include.h"
 #include "report/item_states.h"
 #include "setup/path_helpers.h"
 #include "setup/uninstall_record.h"
@@ -24,64 +25,89 @@ class Items {
   explicit Items(HKEY record) : record_(record) {}
   std::vector<ReportLine> lines;
 
-  void Add(const char* kind, const std::string& item) { lines.push_back({kind, item, {}}); }
+  void Add(ItemKind kind, const std::string& item) { lines.push_back({kind, item, {}}); }
 
-  void AddList(const char* kind, const char* valueName) {
+  void AddList(ItemKind kind, const char* valueName) {
     platform::LineList list;
     list.AssignText(Value(valueName));
     for (int i = 0; i < list.LineCount(); ++i) Add(kind, list.LineAt(i));
   }
 
-  // The product's values, then its include file's define lines.
+  // As the uninstaller removes them: sorted, then from the last to the first.
+  void AddFolders() {
+    platform::LineList folders;
+    folders.AssignText(Value("FOLDERS"));
+    folders.SortLines();
+    for (int i = folders.LineCount() - 1; i >= 0; --i) Add(ItemKind::Folder, folders.LineAt(i));
+  }
+
+  // The product's values, then, while sub-products remain after the
+  // withdrawal, its include file's define lines.
   void AddProduct() {
     const std::string product = Value("PRODUCTNAME");
     if (product.empty()) return;
-    Add("product", product);
+    Add(ItemKind::Product, product);
     platform::RegistrySession registry;
     if (!registry.OpenPath(registration::ProductKeyPath(product))) return;
     platform::LineList names;
     registry.ListValueNames(names);
-    for (int i = 0; i < names.LineCount(); ++i) Add("value", names.LineAt(i));
-    AddInclude(registry);
+    for (int i = 0; i < names.LineCount(); ++i) Add(ItemKind::Value, names.LineAt(i));
+    if (SubProductsRemain(names)) AddInclude(registry);
   }
 
   void AddHelps() {
     const int environment = environments::EnvironmentIndex(Value("DELPHIVER"));
     std::string contents;
-    if (!Readable("contents", "RootDir", [&] { contents = environments::EnvironmentContentsFile(environment); }))
+    if (!Readable(ItemKind::Contents, "RootDir", [&] { contents = environments::EnvironmentContentsFile(environment); }))
       return;
-    Add("contents", contents);
-    AddList("entry", "INSTALLEDHELPS");
+    Add(ItemKind::Contents, contents);
+    AddList(ItemKind::Entry, "INSTALLEDHELPS");
   }
 
   std::string Value(const char* name) const { return setup::ReadValueText(record_, name); }
 
  private:
+  // Whether a sub-product of the product's values is left once those that
+  // SUBPRODUCTNAME names are withdrawn ("Version" and "FolderName" are none).
+  bool SubProductsRemain(platform::LineList names) const {
+    platform::LineList withdrawn;
+    platform::SplitAtChar(Value("SUBPRODUCTNAME"), ';', withdrawn);
+    for (const char* kept : {"Version", "FolderName"}) {
+      const int index = names.FindLine(kept);
+      if (index != -1) names.RemoveLine(index);
+    }
+    for (int i = 0; i < names.LineCount(); ++i)
+      if (withdrawn.FindLine(names.LineAt(i)) == -1) return true;
+    return false;
+  }
+
   void AddInclude(const platform::RegistrySession& registry) {
     std::string folder;
-    if (!Readable("include", "FolderName", [&] { folder = registry.ReadText("FolderName"); }) || folder.empty())
+    if (!Readable(ItemKind::Include, "FolderName", [&] { folder = registry.ReadText("FolderName"); }) ||
+        folder.empty())
       return;
-    const std::string path = setup::AddTrailingBackslash(folder) + "units\\prod.inc";
-    Add("include", path);
+    const std::string path = registration::ProductIncludePath(folder);
+    Add(ItemKind::Include, path);
     std::string bytes;
-    if (!setup::FileIsPresent(path) || !ReadWholeFile(path, bytes)) return;
+    if (!setup::FileIsPresent(path) || !platform::ReadWholeFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE, bytes))
+      return;
     platform::LineList include;
     include.AssignText(bytes);
     for (int i = 0; i < include.LineCount() && !registration::IsDefineRegionEnd(include.LineAt(i)); ++i) {
       const registration::DefineLine define = registration::ParseDefineLine(include.LineAt(i));
-      if (define.IsDefine) Add("define", define.Symbol);
+      if (define.IsDefine) Add(ItemKind::Define, define.Symbol);
     }
   }
 
   // Runs read; when it raises what the uninstaller would fail on, the item
   // is the value that could not be read, with that failure as its state.
   template <typename Read>
-  bool Readable(const char* kind, const char* valueName, Read read) {
+  bool Readable(ItemKind kind, const char* valueName, Read read) {
     try {
       read();
       return true;
     } catch (const platform::Exception& error) {
-      lines.push_back({kind, valueName, "unreadable: " + error.Message()});
+      lines.push_back({kind, valueName, UnreadableState(error.Message())});
       return false;
     }
   }
@@ -101,16 +127,16 @@ std::vector<ReportLine> ReportInstallation(const std::string& keyName, const std
   const platform::UniqueRegKey record = setup::OpenExistingRecord(keyName, &opened);
   Items items(record.Get());
   if (record.IsValid()) {
-    items.AddList("file", "FILES");
+    items.AddList(ItemKind::File, "FILES");
     items.AddProduct();
-    items.AddList("folder", "FOLDERS");
+    items.AddFolders();
     items.AddHelps();
   }
-  items.Add("record", keyName);
+  items.Add(ItemKind::Record, keyName);
   const std::string program = programPath.empty() ? FirstWord(items.Value("UninstallString")) : programPath;
   if (!program.empty()) {
-    items.Add("program", program);
-    items.Add("program", uninstall::RemovalBatchPath(program));
+    items.Add(ItemKind::Program, program);
+    items.Add(ItemKind::Batch, uninstall::RemovalBatchPath(program));
   }
   return ReportAgain(items.lines);
 }
@@ -124,12 +150,7 @@ std::string UninstallCommand(const std::string& keyName) {
 std::vector<ReportLine> ReportAgain(const std::vector<ReportLine>& earlier) {
   std::vector<ReportLine> lines = earlier;
   ItemStates states;
-  for (ReportLine& line : lines) {
-    // An include or contents file whose naming value could not be read keeps
-    // that failure as its state.
-    if ((line.kind == "include" || line.kind == "contents") && line.item.find('\\') == std::string::npos) continue;
-    line.state = states.StateOf(line);
-  }
+  for (ReportLine& line : lines) line.state = states.StateOf(line);
   return lines;
 }
 

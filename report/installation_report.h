@@ -12,10 +12,12 @@ namespace report {
 
 // The items of the record keyName in the order that the uninstaller works
 // through them: the FILES entries with their counters, the product
-// registration's values, the define lines of the include file, the FOLDERS
-// entries, the contents file and the line that each INSTALLEDHELPS entry
-// names, the record itself, the program file and "$delme.bat". The program
-// file is programPath, or when that is empty the first word of the record's
+// registration's values, the include file and its define lines (only while
+// sub-products remain after the withdrawal, as only then the uninstaller
+// reads "FolderName"), the FOLDERS entries deepest first, the contents file
+// and the line that each INSTALLEDHELPS entry removes, the record itself, the
+// program file with its counter and "$delme.bat". The program file is
+// programPath, or when that is empty the first word of the record's
 // UninstallString (no program lines without either). What the uninstaller
 // would fail on reading is the item's state, never an error.
 std::vector<ReportLine> ReportInstallation(const std::string& keyName, const std::string& programPath);

@@ -15,6 +15,19 @@ namespace {
 
 std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 
+// A path that names neither a drive's root ("C:\...") nor a share
+// ("\\server\..."): Windows takes it in the current folder of the process.
+bool IsRelative(const std::string& path) {
+  const bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+  return !drive && path.rfind("\\\\", 0) != 0;
+}
+
+std::string CurrentFolder() {
+  char folder[MAX_PATH + 1] = {};
+  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  return length && length < sizeof folder ? std::string(folder, length) : std::string("(unknown)");
+}
+
 // True when every line of the text ends in CR LF, the last one included.
 bool EndsEveryLineWithCrLf(const std::string& bytes) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -31,33 +44,42 @@ std::string TextFileState(const std::string& bytes) {
          (EndsEveryLineWithCrLf(bytes) ? "CR LF" : "other line ends");
 }
 
-std::string RecordState(const std::string& keyName) {
-  LONG result = 0;
-  if (setup::OpenExistingRecord(keyName, &result).IsValid()) return "present";
-  if (result == ERROR_FILE_NOT_FOUND) return "missing";
-  return "not open with full access (error " + std::to_string(result) +
-         "): the uninstaller reads every value as empty";
+// Reads a file that the uninstaller would edit; false, with its state in
+// state, when the uninstaller would pass it over or the report cannot read it.
+bool ReadEditedFile(const std::string& path, std::string& bytes, std::string& state) {
+  if (!setup::FileIsPresent(path)) {
+    state = PathState(path, false);
+    // A file dated outside the DOS date range does not count as present.
+    if (state.rfind("present", 0) == 0) state += ", dated outside the DOS date range: passed over";
+    return false;
+  }
+  if (!platform::ReadWholeFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE, bytes)) {
+    state = "present, cannot be read";
+    return false;
+  }
+  state = TextFileState(bytes);
+  return true;
 }
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  platform::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return false;
-  const DWORD size = GetFileSize(file.Get(), nullptr);
-  if (size == INVALID_FILE_SIZE) return false;
-  bytes.assign(size, '\0');
-  DWORD read = 0;
-  return size == 0 || (ReadFile(file.Get(), &bytes[0], size, &read, nullptr) && read == size);
-}
+#define QNL_REPORT_STATE(id, name, title, state) &ItemStates::state,
+const ItemStates::StateFunction ItemStates::kStates[] = {QNL_REPORT_ITEM_KINDS(QNL_REPORT_STATE)};
+#undef QNL_REPORT_STATE
 
 std::string PathState(const std::string& path, bool folder) {
+  // A drive that this machine does not have (the main job hides the drives
+  // that lie outside its Wine prefix): nothing there can change.
+  if (path.size() >= 2 && path[1] == ':' && GetDriveTypeA((path.substr(0, 2) + "\\").c_str()) == DRIVE_NO_ROOT_DIR)
+    return "outside the installation: no drive " + path.substr(0, 2);
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return "gone";
-  const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (isFolder == folder) return "present";
-  return folder ? "a file" : "a folder";
+  std::string state = "gone";
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    state = isFolder == folder ? "present" : folder ? "a file" : "a folder";
+  }
+  if (IsRelative(path)) state += " (relative: taken in the current folder " + CurrentFolder() + ")";
+  return state;
 }
 
 std::string CounterState(const std::string& path) {
@@ -68,7 +90,7 @@ std::string CounterState(const std::string& path) {
     if (!counters.OpenPath(registration::kInstalledFilesKey) || !counters.HasValue(path)) return "no counter";
     return "counter " + std::to_string(counters.ReadNumber(path));
   } catch (const platform::Exception& error) {
-    return "counter unreadable: " + error.Message();
+    return "counter " + UnreadableState(error.Message());
   }
 }
 
@@ -87,68 +109,89 @@ std::string ValueData(HKEY key, const std::string& name) {
 }
 
 std::string ItemStates::StateOf(const ReportLine& line) {
-  const std::string& kind = line.kind;
-  const std::string& item = line.item;
-  if (kind == "file") return PathState(item, false) + ", " + CounterState(item);
-  if (kind == "folder") return PathState(item, true);
-  if (kind == "product") return Product(item);
-  if (kind == "value") return Value(item);
-  if (kind == "include") return Include(item);
-  if (kind == "define") return Define(item);
-  if (kind == "contents") return Contents(item);
-  if (kind == "entry") return Entry(item);
-  if (kind == "record") return RecordState(item);
-  if (kind == "program") return PathState(item, false);
-  return line.state;
+  if (IsUnreadable(line.state)) return line.state;
+  return (this->*kStates[static_cast<int>(line.kind)])(line);
 }
 
-std::string ItemStates::Product(const std::string& name) {
+// Every kind's state is a member, so that the one table of kinds holds them
+// all; some need no reading of the earlier items.
+// NOLINTBEGIN(readability-convert-member-functions-to-static)
+std::string ItemStates::Kept(const ReportLine& line) { return line.state; }
+
+std::string ItemStates::InstalledFile(const ReportLine& line) {
+  return PathState(line.item, false) + ", " + CounterState(line.item);
+}
+
+std::string ItemStates::Product(const ReportLine& line) {
   product_.CloseCurrent();
-  return product_.OpenPath(registration::ProductKeyPath(name)) ? "registered" : "not registered";
+  return product_.OpenPath(registration::ProductKeyPath(line.item)) ? "registered" : "not registered";
 }
 
-std::string ItemStates::Value(const std::string& name) const { return ValueData(product_.CurrentKey(), name); }
+std::string ItemStates::Value(const ReportLine& line) { return ValueData(product_.CurrentKey(), line.item); }
 
-std::string ItemStates::Include(const std::string& path) {
+std::string ItemStates::Include(const ReportLine& line) {
   defines_.clear();
-  definesSeen_.clear();
   std::string bytes;
-  if (!setup::FileIsPresent(path)) return PathState(path, false);
-  if (!ReadWholeFile(path, bytes)) return "present, cannot be read";
-  for (std::string& line : platform::SplitLines(bytes.data(), bytes.size())) {
-    if (registration::IsDefineRegionEnd(line)) break;
-    defines_.push_back(std::move(line));
+  std::string state;
+  if (ReadEditedFile(line.item, bytes, state)) {
+    for (std::string& text : platform::SplitLines(bytes.data(), bytes.size())) {
+      if (registration::IsDefineRegionEnd(text)) break;
+      defines_.push_back(std::move(text));
+    }
   }
-  return TextFileState(bytes);
+  defineTaken_.assign(defines_.size(), false);
+  return state;
 }
 
-std::string ItemStates::Define(const std::string& symbol) {
-  int skip = definesSeen_[symbol]++;
-  for (const std::string& line : defines_) {
-    const registration::DefineLine define = registration::ParseDefineLine(line);
-    if (define.IsDefine && define.Symbol == symbol && skip-- == 0)
-      return (define.Active ? "on " : "off ") + Quoted(line);
+std::string ItemStates::Define(const ReportLine& line) {
+  for (std::size_t i = 0; i < defines_.size(); ++i) {
+    const registration::DefineLine define = registration::ParseDefineLine(defines_[i]);
+    if (define.IsDefine && define.Symbol == line.item && !defineTaken_[i]) {
+      defineTaken_[i] = true;
+      return (define.Active ? "on " : "off ") + Quoted(defines_[i]);
+    }
   }
   return "gone";
 }
 
-std::string ItemStates::Contents(const std::string& path) {
+std::string ItemStates::Folder(const ReportLine& line) { return PathState(line.item, true); }
+
+std::string ItemStates::Contents(const ReportLine& line) {
   contents_.RemoveAll();
-  haveContents_ = false;
   std::string bytes;
-  if (!setup::FileIsPresent(path)) return PathState(path, false);
-  if (!ReadWholeFile(path, bytes)) return "present, cannot be read";
-  contents_.AssignText(bytes);
-  haveContents_ = true;
-  return TextFileState(bytes);
+  std::string state;
+  haveContents_ = ReadEditedFile(line.item, bytes, state);
+  if (haveContents_) contents_.AssignText(bytes);
+  return state;
 }
 
-std::string ItemStates::Entry(const std::string& entry) const {
+std::string ItemStates::Entry(const ReportLine& line) {
   // The uninstaller passes over empty entries.
-  if (entry.empty()) return "empty: passed over";
+  if (line.item.empty()) return "empty: passed over";
   if (!haveContents_) return "names no line (no contents file)";
-  const int index = environments::LocateContentsEntry(contents_, entry);
-  return index < 0 ? std::string("names no line") : "names " + Quoted(contents_.LineAt(index));
+  const int index = environments::LocateContentsEntry(contents_, line.item);
+  if (index < 0) return "names no line";
+  // The line goes with this entry: a later entry names the next such line.
+  const std::string named = contents_.LineAt(index);
+  contents_.RemoveLine(index);
+  return "names " + Quoted(named);
 }
+
+std::string ItemStates::Record(const ReportLine& line) {
+  LONG result = 0;
+  if (setup::OpenExistingRecord(line.item, &result).IsValid()) return "present";
+  if (result == ERROR_FILE_NOT_FOUND) return "missing";
+  return "not open with full access (error " + std::to_string(result) +
+         "): the uninstaller reads every value as empty";
+}
+
+std::string ItemStates::Program(const ReportLine& line) {
+  // A counter of 0 or more keeps the program file; one that is not a number
+  // ends the run before the file is removed.
+  return PathState(line.item, false) + ", " + CounterState(line.item);
+}
+
+std::string ItemStates::Batch(const ReportLine& line) { return PathState(line.item, false); }
+// NOLINTEND(readability-convert-member-functions-to-static)
 
 }  // namespace report

@@ -7,14 +7,17 @@
 //                                                 two reports side by side
 //
 // Exit code 0; 1 when --compare finds an item that did not end as EXPECTED
-// says; 2 on wrong arguments or a report file that cannot be read.
+// says; 3 when, without EXPECTED, the run that AFTER records went wrong (did
+// not start, a failure box, a non-zero exit code, no end); 2 on wrong
+// arguments or a report file that cannot be read or holds a line that is not
+// an item (the message names the line).
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "platform/line_list.h"
 #include "report/installation_report.h"
-#include "report/item_states.h"
 
 namespace {
 
@@ -33,20 +36,27 @@ void PrintReport(const std::vector<report::ReportLine>& lines) {
   std::exit(2);
 }
 
-std::string ReportFile(const char* path) {
+// The items of a report file; refused when it cannot be read or holds a
+// line that is not an item.
+std::vector<report::ReportLine> ReportFile(const char* path) {
   std::string text;
-  if (!report::ReadWholeFile(path, text)) Refuse(std::string("cannot read the report ") + path);
-  return text;
+  if (!platform::ReadWholeFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE, text))
+    Refuse(std::string("cannot read the report ") + path);
+  std::string error;
+  std::vector<report::ReportLine> lines = report::ParseReport(text, &error);
+  if (!error.empty()) Refuse(std::string(path) + ": " + error);
+  return lines;
 }
 
 int Compare(int argc, char** argv) {
   if (argc != 4 && argc != 5) Refuse("--compare takes BEFORE AFTER [EXPECTED]");
-  const auto before = report::ParseReport(ReportFile(argv[2]));
-  const auto after = report::ParseReport(ReportFile(argv[3]));
-  const auto expected = argc == 5 ? report::ParseReport(ReportFile(argv[4])) : std::vector<report::ReportLine>();
+  const auto before = ReportFile(argv[2]);
+  const auto after = ReportFile(argv[3]);
+  const auto expected = argc == 5 ? ReportFile(argv[4]) : std::vector<report::ReportLine>();
   const report::SideBySide view = report::CompareReports(before, after, argc == 5 ? &expected : nullptr);
   for (const std::string& line : view.lines) Print(line);
-  return view.asExpected ? 0 : 1;
+  if (!view.asExpected) return 1;
+  return argc == 4 && !view.runProblem.empty() ? 3 : 0;
 }
 
 int Run(int argc, char** argv) {
@@ -55,7 +65,7 @@ int Run(int argc, char** argv) {
   if (first == "--again") {
     if (argc != 3) Refuse("--again takes one earlier report");
     Print(std::string("# Again: the items of ") + argv[2] + ", as they are now");
-    PrintReport(report::ReportAgain(report::ParseReport(ReportFile(argv[2]))));
+    PrintReport(report::ReportAgain(ReportFile(argv[2])));
     return 0;
   }
   if (argc < 2 || argc > 3 || first.empty() || first[0] == '-')

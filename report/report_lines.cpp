@@ -10,6 +10,30 @@ namespace report {
 namespace {
 
 const char kHex[] = "0123456789ABCDEF";
+const char kUnreadable[] = "unreadable: ";
+// The caption of the box that reports a failure and ends the uninstaller.
+const char kFailureCaption[] = "Application Error";
+
+struct KindText {
+  ItemKind kind;
+  const char* name;
+  const char* title;
+};
+
+#define QNL_REPORT_KIND_TEXT(id, name, title, state) {ItemKind::id, name, title},
+const KindText kKinds[] = {QNL_REPORT_ITEM_KINDS(QNL_REPORT_KIND_TEXT)};
+#undef QNL_REPORT_KIND_TEXT
+
+const KindText& TextOf(ItemKind kind) { return kKinds[static_cast<int>(kind)]; }
+
+bool KindNamed(const std::string& name, ItemKind& kind) {
+  for (const KindText& text : kKinds)
+    if (name == text.name) {
+      kind = text.kind;
+      return true;
+    }
+  return false;
+}
 
 std::string Escaped(const std::string& text) {
   std::string out;
@@ -26,16 +50,16 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
-// Cuts line at its tabs into at most three fields.
-ReportLine Fields(const std::string& line) {
-  ReportLine fields;
-  std::string* parts[] = {&fields.kind, &fields.item, &fields.state};
+// Cuts line at its tabs into its fields; more than three when the state
+// holds a tab, fewer when a field is missing.
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
   std::size_t start = 0;
-  for (std::size_t i = 0; i < 3 && start <= line.size(); ++i) {
-    const std::size_t tab = i < 2 ? line.find('\t', start) : std::string::npos;
-    *parts[i] = line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
-    start = tab == std::string::npos ? line.size() + 1 : tab + 1;
+  for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
+    fields.push_back(line.substr(start, tab - start));
+    start = tab + 1;
   }
+  fields.push_back(line.substr(start));
   return fields;
 }
 
@@ -53,7 +77,7 @@ class KeyedReport {
   explicit KeyedReport(const std::vector<ReportLine>* lines) {
     std::map<std::string, int> seen;
     for (const ReportLine& line : lines ? *lines : std::vector<ReportLine>()) {
-      const std::string base = line.kind + '\t' + Escaped(line.item);
+      const std::string base = KindName(line.kind) + ('\t' + Escaped(line.item));
       keys_.push_back(base + '\t' + std::to_string(seen[base]++));
       states_[keys_.back()] = Escaped(line.state);
     }
@@ -79,11 +103,12 @@ std::vector<std::string> AllKeys(const KeyedReport& before, const KeyedReport& a
 }
 
 struct Row {
-  std::string kind, item, before, after, expected;
+  ItemKind kind;
+  std::string item, before, after, expected;
   bool differs;
 };
 
-void AppendSection(const ReportKind& kind, const std::vector<Row>& rows, std::vector<std::string>& out) {
+void AppendSection(ItemKind kind, const std::vector<Row>& rows, std::vector<std::string>& out) {
   std::size_t itemWidth = 0;
   std::size_t beforeWidth = 0;
   for (const Row& row : rows) {
@@ -91,73 +116,131 @@ void AppendSection(const ReportKind& kind, const std::vector<Row>& rows, std::ve
     beforeWidth = std::max(beforeWidth, row.before.size());
   }
   out.emplace_back();
-  out.emplace_back(kind.title);
+  out.emplace_back(KindTitle(kind));
   for (const Row& row : rows) {
     std::string line = row.differs ? "! " : "  ";
     line += row.item + std::string(itemWidth - row.item.size() + 2, ' ');
-    line += row.before + std::string(beforeWidth - row.before.size(), ' ') + " -> " + row.after;
+    // The run happens between the two reports: it has an after only.
+    if (kind != ItemKind::Run) line += row.before + std::string(beforeWidth - row.before.size(), ' ') + " -> ";
+    line += row.after;
     if (row.differs) line += "   (expected: " + row.expected + ")";
     out.push_back(line);
   }
 }
 
-std::string Verdict(const std::vector<Row>& rows, bool withExpected) {
+// Whether an item kept its state: a define line that the uninstaller only
+// wrote anew with its blanks (on stayed on, off stayed off) did.
+bool SameState(const Row& row) {
+  if (row.kind != ItemKind::Define) return row.before == row.after;
+  const auto withoutBlanks = [](std::string state) {
+    state.erase(std::remove(state.begin(), state.end(), ' '), state.end());
+    return state;
+  };
+  return withoutBlanks(row.before) == withoutBlanks(row.after);
+}
+
+// What went wrong with the run that the report after records (its run
+// lines), in a few words; empty when it ended normally or there is none.
+std::string RunProblem(const std::vector<ReportLine>& after) {
+  std::string problem;
+  bool ran = false;
+  bool ended = false;
+  for (const ReportLine& line : after) {
+    if (line.kind != ItemKind::Run) continue;
+    ran = true;
+    if (line.item == "start") return "the uninstaller did not start (" + line.state + ")";
+    if (line.item == "exit code") {
+      ended = true;
+      if (line.state != "0") problem += (problem.empty() ? "" : ", ") + ("exit code " + line.state);
+    }
+    if (line.state.rfind(kFailureCaption, 0) == 0) {
+      // The box's message is its last line; the lines before say where.
+      const std::size_t lastLine = line.state.rfind("\\x0A");
+      const std::string message =
+          lastLine == std::string::npos ? line.state.substr(sizeof kFailureCaption + 1) : line.state.substr(lastLine + 4);
+      std::string box = "a failure box (\"";
+      box += message;
+      box += "\")";
+      if (!problem.empty()) box += ", " + problem;
+      problem = box;
+    }
+  }
+  if (ran && !ended) return "the uninstaller did not end";
+  return problem.empty() ? problem : "the run ended with " + problem;
+}
+
+void AppendVerdict(const std::vector<Row>& rows, bool withExpected, const std::string& problem,
+                   std::vector<std::string>& out) {
   if (withExpected) {
-    std::string list;
-    std::size_t differing = 0;
+    std::vector<std::string> differing;
     for (const Row& row : rows)
-      if (row.differs) list += (differing++ ? "; " : "") + row.item;
-    if (!differing) return "Result: every item ended as expected.";
-    return "Result: NOT as expected, " + std::to_string(differing) + " item(s) differ (marked !): " + list;
+      if (row.differs) differing.push_back(std::string("  ") + KindName(row.kind) + ' ' + row.item);
+    if (differing.empty()) {
+      out.emplace_back("Result: every item ended as expected.");
+      return;
+    }
+    out.push_back("Result: NOT as expected, " + std::to_string(differing.size()) + " item(s) differ (marked !):");
+    out.insert(out.end(), differing.begin(), differing.end());
+    if (!problem.empty()) out.push_back("The run: " + problem + ".");
+    return;
   }
   // The installation's items: the run's boxes and exit code are no items.
   int went = 0;
   int changed = 0;
   int stayed = 0;
+  int absent = 0;
   for (const Row& row : rows) {
-    if (row.kind == "run") continue;
-    if (row.before == row.after) ++stayed;
-    else ++(IsAbsent(row.after) ? went : changed);
+    if (row.kind == ItemKind::Run) continue;
+    if (!SameState(row)) ++(IsAbsent(row.after) ? went : changed);
+    else ++(IsAbsent(row.after) ? absent : stayed);
   }
-  return "Result: " + std::to_string(went) + " item(s) went, " + std::to_string(changed) + " changed, " +
-         std::to_string(stayed) + " stayed.";
+  const std::string counts = std::to_string(went) + " item(s) went, " + std::to_string(changed) + " changed, " +
+                             std::to_string(stayed) + " stayed, " + std::to_string(absent) +
+                             " absent before and after.";
+  out.push_back(problem.empty() ? "Result: " + counts : "Result: FAILED, " + problem + "; " + counts);
 }
 
 }  // namespace
 
-const std::vector<ReportKind>& ReportKinds() {
-  static const std::vector<ReportKind> kinds = {
-      {"run", "The run: exit code and every box shown"},
-      {"file", "Installed files (FILES) and their shared-use counters"},
-      {"product", "Product registration (PRODUCTNAME)"},
-      {"value", "Values of the product registration (SUBPRODUCTNAME names those withdrawn)"},
-      {"include", "Product include file"},
-      {"define", "Define lines of the include file before its stop line"},
-      {"folder", "Folders the installer created (FOLDERS)"},
-      {"contents", "Help contents file of the environment (DELPHIVER)"},
-      {"entry", "Help entries (INSTALLEDHELPS) and the contents line each names"},
-      {"record", "Uninstall record"},
-      {"program", "Program file and its removal batch file"},
-  };
+const std::vector<ItemKind>& ReportKinds() {
+  static const std::vector<ItemKind> kinds = [] {
+    std::vector<ItemKind> all;
+    for (const KindText& text : kKinds) all.push_back(text.kind);
+    return all;
+  }();
   return kinds;
 }
 
+const char* KindName(ItemKind kind) { return TextOf(kind).name; }
+const char* KindTitle(ItemKind kind) { return TextOf(kind).title; }
+
+std::string UnreadableState(const std::string& failure) { return kUnreadable + failure; }
+bool IsUnreadable(const std::string& state) { return state.rfind(kUnreadable, 0) == 0; }
+
 std::string FormatReportLine(const ReportLine& line) {
-  return Escaped(line.kind) + '\t' + Escaped(line.item) + '\t' + Escaped(line.state);
+  return std::string(KindName(line.kind)) + '\t' + Escaped(line.item) + '\t' + Escaped(line.state);
 }
 
-std::vector<ReportLine> ParseReport(const std::string& text) {
+std::vector<ReportLine> ParseReport(const std::string& text, std::string* error) {
   std::vector<ReportLine> lines;
-  for (const std::string& line : platform::SplitLines(text.data(), text.size()))
-    if (!line.empty() && line[0] != '#') lines.push_back(Fields(line));
+  int number = 0;
+  for (const std::string& line : platform::SplitLines(text.data(), text.size())) {
+    ++number;
+    if (line.empty() || line[0] == '#') continue;
+    const std::vector<std::string> fields = Fields(line);
+    ReportLine parsed{ItemKind::Run, {}, {}};
+    const char* why = nullptr;
+    if (fields.size() != 3) why = "is not kind<TAB>item<TAB>state (three fields separated by tabs)";
+    else if (!KindNamed(fields[0], parsed.kind)) why = "names no kind of item";
+    if (why) {
+      *error = "line " + std::to_string(number) + " " + why + ": " + Escaped(line);
+      return {};
+    }
+    parsed.item = fields[1];
+    parsed.state = fields[2];
+    lines.push_back(std::move(parsed));
+  }
   return lines;
-}
-
-std::string ReportHeader(const std::string& text, const std::string& name) {
-  const std::string start = "# " + name + ": ";
-  for (const std::string& line : platform::SplitLines(text.data(), text.size()))
-    if (line.rfind(start, 0) == 0) return line.substr(start.size());
-  return {};
 }
 
 SideBySide CompareReports(const std::vector<ReportLine>& before, const std::vector<ReportLine>& after,
@@ -168,11 +251,11 @@ SideBySide CompareReports(const std::vector<ReportLine>& before, const std::vect
   const std::vector<std::string> keys = AllKeys(was, is, shouldBe);
   SideBySide result;
   std::vector<Row> all;
-  for (const ReportKind& kind : ReportKinds()) {
+  for (const ItemKind kind : ReportKinds()) {
     std::vector<Row> rows;
     for (const std::string& key : keys) {
-      if (key.compare(0, key.find('\t'), kind.kind) != 0) continue;
-      Row row{kind.kind, Fields(key).item, was.StateOf(key), is.StateOf(key), shouldBe.StateOf(key), false};
+      if (key.compare(0, key.find('\t'), KindName(kind)) != 0) continue;
+      Row row{kind, Fields(key)[1], was.StateOf(key), is.StateOf(key), shouldBe.StateOf(key), false};
       row.differs = expected && row.after != row.expected;
       rows.push_back(row);
     }
@@ -180,7 +263,8 @@ SideBySide CompareReports(const std::vector<ReportLine>& before, const std::vect
     all.insert(all.end(), rows.begin(), rows.end());
   }
   result.lines.emplace_back();
-  result.lines.push_back(Verdict(all, expected != nullptr));
+  result.runProblem = RunProblem(after);
+  AppendVerdict(all, expected != nullptr, result.runProblem, result.lines);
   result.asExpected = std::none_of(all.begin(), all.end(), [](const Row& row) { return row.differs; });
   return result;
 }

@@ -24,7 +24,7 @@ awk -F'\t' '$1 == "file" { n += length($2) + 2 } END { exit !(n > 1024) }' "$exa
   || { echo "the example's FILES is no longer than 1,024 characters"; exit 1; }
 
 rm -rf "$work"
-mkdir -p "$work" "$here/build/run"
+mkdir -p "$work"
 "$here/scripts/wine-prefix" "$here/build/run/template-$wine_arch"
 cp -a "$here/build/run/template-$wine_arch" "$work/prefix"
 source "$here/scripts/wine-env" "" "$work/prefix"
@@ -47,7 +47,8 @@ tail -n 1 "$work/setup.log" | grep -q 'Log closed' || { echo "the installer had 
 # A second installation is refused before it raises a counter: QnlCore.bpl
 # must end with the other product's counter alone.
 refused again.log "a second installation over the first was not refused"
-"$here/scripts/run" --prefix "$work/prefix" --record "Quenlar Example Library" --expected "$examples/inno-expected.txt"
+"$here/scripts/run" --no-build --work "$work/run" --prefix "$work/prefix" --record "Quenlar Example Library" \
+  --expected "$examples/inno-expected.txt"
 # A counter that is not a number stops the installer before it changes anything.
 "$WINELOADER" reg add 'HKCU\Software\Quenlar\InstalledFiles' /v 'C:\Program Files\Quenlar\Shared\QnlCore.bpl' /d 1 /f >/dev/null 2>&1
 refused unreadable.log "the installer did not refuse a counter that is not a number"

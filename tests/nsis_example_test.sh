@@ -17,7 +17,7 @@ source "$here/scripts/wine-env" "" ""
 windows_path() { echo "Z:${1//\//\\}"; }
 
 rm -rf "$work"
-mkdir -p "$work" "$here/build/run"
+mkdir -p "$work"
 makensis -V2 -DUNINSTALLER="$UNINSTALL_EXE" -DOUTFILE="$work/example-library.exe" "$examples/example-library.nsi"
 "$here/scripts/wine-prefix" "$here/build/run/template-$wine_arch"
 cp -a "$here/build/run/template-$wine_arch" "$work/prefix"
@@ -27,4 +27,5 @@ trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 "$WINELOADER" reg import "$(windows_path "$examples/machine/machine.reg")" >/dev/null 2>&1
 cp -a "$examples/machine/drive_c/." "$work/prefix/drive_c/"
 "$WINELOADER" "$(windows_path "$work/example-library.exe")" /S >/dev/null 2>&1 || { echo "the installer failed (exit code $?)"; exit 1; }
-"$here/scripts/run" --prefix "$work/prefix" --record "Quenlar Example Library" --expected "$examples/expected.txt"
+"$here/scripts/run" --no-build --work "$work/run" --prefix "$work/prefix" --record "Quenlar Example Library" \
+  --expected "$examples/expected.txt"

@@ -1,125 +1,6 @@
 #include "tests/support/boxes.h"
 
-#include "platform/unique_handle.h"
-
 namespace testing_support {
-namespace {
-
-struct Search {
-  DWORD processId;
-  const char* caption;  // any when null
-  HWND found;
-};
-
-// A message box is a dialog-class window with the static text id 0xFFFF.
-BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);  // NOLINT(performance-no-int-to-ptr): EnumWindows passes it so
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char className[32] = {};
-  GetClassNameA(window, className, sizeof className);
-  char caption[256] = {};
-  GetWindowTextA(window, caption, sizeof caption);
-  if (owner == search->processId && std::string(className) == "#32770" && IsWindowVisible(window) &&
-      GetDlgItem(window, 0xFFFF) && (!search->caption || search->caption == std::string(caption))) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindBox(DWORD processId, const char* caption = nullptr) {
-  Search search{processId, caption, nullptr};
-  EnumWindows(&FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HICON IconOf(HWND box) {
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child))
-      // NOLINTNEXTLINE(performance-no-int-to-ptr): the control answers with its icon's handle.
-      return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-  return nullptr;
-}
-
-struct OtherWindows {
-  HWND box;
-  DWORD processId;
-  std::vector<OtherWindow> windows;
-};
-
-BOOL CALLBACK CollectOtherWindow(HWND window, LPARAM param) {
-  auto* other = reinterpret_cast<OtherWindows*>(param);  // NOLINT(performance-no-int-to-ptr): EnumWindows passes it so
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (window != other->box && owner == other->processId && IsWindowVisible(window)) {
-    char title[256] = {};
-    GetWindowTextA(window, title, sizeof title);
-    other->windows.push_back({title, IsWindowEnabled(window) != FALSE});
-  }
-  return TRUE;
-}
-
-SeenBox Read(HWND box) {
-  SeenBox seen;
-  char text[8192] = {};
-  GetWindowTextA(box, text, sizeof text);
-  seen.caption = text;
-  text[0] = '\0';
-  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-  seen.text = text;
-  for (int id = IDOK; id <= IDCONTINUE; ++id)
-    if (GetDlgItem(box, id)) seen.buttons.push_back(id);
-  seen.icon = IconOf(box);
-  OtherWindows other{box, 0, {}};
-  GetWindowThreadProcessId(box, &other.processId);
-  EnumWindows(&CollectOtherWindow, reinterpret_cast<LPARAM>(&other));
-  seen.otherWindows = other.windows;
-  return seen;
-}
-
-void Press(HWND box, int button) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
-
-// Waits until the box has gone, so that the same box is not read twice.
-void WaitGone(HWND box) {
-  for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
-}
-
-}  // namespace
-
-std::vector<SeenBox> RunAndAnswer(const std::string& commandLine,
-                                  const std::map<std::string, int>& answers, DWORD* exitCode,
-                                  DWORD timeoutMs) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::string line = commandLine;
-  std::vector<SeenBox> boxes;
-  *exitCode = 0xFFFFFFFF;
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return boxes;
-  platform::UniqueKernelObject process(info.hProcess);
-  platform::UniqueKernelObject thread(info.hThread);
-  const DWORD start = GetTickCount();
-  while (WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
-    if (GetTickCount() - start > timeoutMs) {
-      TerminateProcess(process.Get(), 0xDEAD);
-      break;
-    }
-    AnswerBoxOf(info.dwProcessId, answers, boxes);
-  }
-  GetExitCodeProcess(process.Get(), exitCode);
-  return boxes;
-}
-
-void AnswerBoxOf(DWORD processId, const std::map<std::string, int>& answers, std::vector<SeenBox>& boxes) {
-  if (HWND box = FindBox(processId)) {
-    boxes.push_back(Read(box));
-    auto answer = answers.find(boxes.back().caption);
-    Press(box, answer == answers.end() ? IDOK : answer->second);
-    WaitGone(box);
-  }
-}
 
 BoxAnswerer::BoxAnswerer(std::string caption, int button)
     : caption_(std::move(caption)), button_(button) {
@@ -141,10 +22,9 @@ DWORD WINAPI BoxAnswerer::Watch(void* param) {
   BoxAnswerer* self = static_cast<BoxAnswerer*>(param);
   for (int i = 0; i < 1000; ++i) {
     // Only this process's boxes: other test programs may show theirs meanwhile.
-    if (HWND box = FindBox(GetCurrentProcessId(), self->caption_.c_str())) {
-      self->seen_ = Read(box);
-      Press(box, self->button_);
-      WaitGone(box);
+    if (HWND box = report::FindMessageBox(GetCurrentProcessId(), self->caption_.c_str())) {
+      self->seen_ = report::ReadMessageBox(box);
+      report::PressAndWaitGone(box, self->button_);
       return 0;
     }
     Sleep(10);

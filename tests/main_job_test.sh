@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The main job (scripts/run), by the programs already built, on the sample
+# and on installations that an author may bring: per row its exit code and
+# last line, a text its output must hold, and that nothing outside the
+# prefix changed (a Linux file that the installation names, the caller's
+# working folder).
+#   tests/main_job_test.sh WORKDIR
+set -uo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+work=$1
+rm -rf "$work"
+mkdir -p "$work/caller"
+victim=$work/victim.txt
+echo "the author's own file" >"$victim"
+victim_windows="Z:${victim//\//\\\\}"
+uninstall='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+counters='[HKEY_CURRENT_USER\Software\Quenlar\InstalledFiles]'
+failed=0
+
+# An installation folder NAME holding a .reg of the lines given (REGEDIT4 in
+# Windows-1252, CR LF) and EXPECTED as its expected.txt when given.
+installation() {
+  mkdir -p "$work/$1"
+  printf '%s\r\n' REGEDIT4 '' "${@:3}" | iconv -f UTF-8 -t CP1252 >"$work/$1/i.reg"
+  [ -z "$2" ] || printf '%s\n' "$2" >"$work/$1/expected.txt"
+}
+installation outside "" "[$uninstall\\Outside]" '"UninstallString"="\"C:\\Q\\u.exe\" Outside"' \
+  "\"FILES\"=\"$victim_windows\"" "[$uninstall\\NoProgram]" "$counters" "\"$victim_windows\"=dword:00000001"
+installation failing "" "[$uninstall\\Failing]" '"UninstallString"="\"C:\\Q\\u.exe\" Failing"' '"FILES"="C:\\Q\\a.dll"' \
+  "$counters" '"C:\\Q\\a.dll"="1"'
+installation spaces "file  C:\\Q\\a.dll  gone" "[$uninstall\\Spaces]" '"UninstallString"="\"C:\\Q\\u.exe\" Spaces"'
+installation letters "" "[$uninstall\\Bibliothek [für] Müller]" \
+  '"UninstallString"="\"C:\\Bibliothèk Müller\\u.exe\" \"Bibliothek [für] Müller\""' \
+  '"FILES"="C:\\Bibliothèk Müller\\a.dll"' "$counters" '"C:\\Bibliothèk Müller\\a.dll"=dword:00000001'
+mkdir -p "$work/letters/drive_c/Bibliothèk Müller" && echo x >"$work/letters/drive_c/Bibliothèk Müller/a.dll"
+installation unquoted "" "[$uninstall\\Unquoted]" '"UninstallString"="C:\\Program Files\\Q\\u.exe Unquoted"'
+
+# name | exit code | last line (a pattern) | a text the output holds | scripts/run's arguments
+rows=(
+  "sample|0|Result: every item ended as expected.|exit code  0|$here/docs/sample"
+  "outside|0|Result: *|outside the installation: no drive Z:, counter 1 -> outside the installation: no drive Z:, no counter|--record|Outside|$work/outside"
+  "not started|3|Result: FAILED, the uninstaller did not start (*|start  File not found|--prefix|$work/outside.run/prefix|--record|NoProgram|--program|C:\\nothere.exe"
+  "failure box|3|Result: FAILED, the run ended with a failure box (\"Invalid data type for *\"), exit code 1; *|exit code  1|$work/failing"
+  "spaces in expected.txt|2|scripts/run: the expected report */expected.txt: line 1 is not kind<TAB>item<TAB>state *|scripts/run|$work/spaces"
+  "letters and brackets|0|Result: *|a.dll  present, counter 1 -> gone, no counter|$work/letters"
+  "unquoted with a space|0|Result: *|Warning: the UninstallString is not quoted|$work/unquoted"
+)
+for row in "${rows[@]}"; do
+  IFS='|' read -r -a fields <<<"$row"
+  name=${fields[0]}
+  output=$(cd "$work/caller" && "$here/scripts/run" --no-build --work "$work/${name// /-}.run" "${fields[@]:4}" 2>&1)
+  code=$?
+  last=$(tail -n 1 <<<"$output")
+  # shellcheck disable=SC2053: the last line is matched against a pattern
+  if [ "$code" != "${fields[1]}" ] || [[ $last != ${fields[2]} ]] || [[ $output != *"${fields[3]}"* ]] ||
+     [ "$(cat "$victim")" != "the author's own file" ] || [ -n "$(ls -A "$work/caller")" ]; then
+    echo "FAILED: $name: exit code $code (expected ${fields[1]}); the output:"
+    echo "$output"
+    failed=1
+  fi
+done
+# The prefix kept for a row of its own has its server ended, and its outside
+# drive back.
+source "$here/scripts/wine-env" "" "$work/outside.run/prefix"
+"$WINESERVER" -k 2>/dev/null || true
+[ -L "$work/outside.run/prefix/dosdevices/z:" ] || { echo "FAILED: drive Z: of a prefix of the caller's was not put back"; failed=1; }
+exit $failed
