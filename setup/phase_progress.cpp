@@ -1,0 +1,49 @@
+#include "setup/phase_progress.h"
+
+#include <windows.h>
+
+#include "setup/uninstall_record.h"
+
+namespace setup {
+namespace {
+
+// The mark's bytes; empty when it is missing or not of the mark's size.
+std::string ReadMark(HKEY record, const std::string& name) {
+  unsigned char bytes[kDoneMarkSize];
+  DWORD size = sizeof bytes;
+  if (!record || RegQueryValueExA(record, name.c_str(), nullptr, nullptr, bytes, &size) != ERROR_SUCCESS) return {};
+  return std::string(reinterpret_cast<const char*>(bytes), size);
+}
+
+}  // namespace
+
+PhaseProgress::PhaseProgress(const std::string& keyName, const std::string& listName, const std::string& listText,
+                             int lineCount)
+    : valueName_(DoneValueName(listName)) {
+  LONG opened = 0;
+  record_ = OpenExistingRecord(keyName, &opened);
+  DoneMark stored;
+  mark_.fingerprint = ListFingerprint(listText);
+  if (DecodeDoneMark(ReadMark(record_.Get(), valueName_), stored))
+    mark_.count = static_cast<std::uint32_t>(EntriesDone(stored, mark_.fingerprint, lineCount));
+  written_ = mark_.count;
+}
+
+PhaseProgress::~PhaseProgress() {
+  if (mark_.count != written_) Write();
+}
+
+void PhaseProgress::EntryDone() {
+  ++mark_.count;
+  Write();
+}
+
+void PhaseProgress::Write() noexcept {
+  if (!record_.IsValid()) return;
+  unsigned char bytes[kDoneMarkSize];
+  EncodeDoneMark(mark_, bytes);
+  if (RegSetValueExA(record_.Get(), valueName_.c_str(), 0, REG_BINARY, bytes, sizeof bytes) == ERROR_SUCCESS)
+    written_ = mark_.count;
+}
+
+}  // namespace setup
