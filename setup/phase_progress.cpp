@@ -5,17 +5,15 @@
 #include "setup/uninstall_record.h"
 
 namespace setup {
-namespace {
 
-// The mark's bytes; empty when it is missing or not of the mark's size.
-std::string ReadMark(HKEY record, const std::string& name) {
+bool ReadDoneMark(HKEY record, const std::string& listName, DoneMark& mark) {
   unsigned char bytes[kDoneMarkSize];
   DWORD size = sizeof bytes;
-  if (!record || RegQueryValueExA(record, name.c_str(), nullptr, nullptr, bytes, &size) != ERROR_SUCCESS) return {};
-  return std::string(reinterpret_cast<const char*>(bytes), size);
+  if (!record || RegQueryValueExA(record, DoneValueName(listName).c_str(), nullptr, nullptr, bytes, &size) !=
+                     ERROR_SUCCESS)
+    return false;
+  return DecodeDoneMark(std::string(reinterpret_cast<const char*>(bytes), size), mark);
 }
-
-}  // namespace
 
 PhaseProgress::PhaseProgress(const std::string& keyName, const std::string& listName, const std::string& listText,
                              int lineCount)
@@ -24,7 +22,7 @@ PhaseProgress::PhaseProgress(const std::string& keyName, const std::string& list
   record_ = OpenExistingRecord(keyName, &opened);
   DoneMark stored;
   mark_.fingerprint = ListFingerprint(listText);
-  if (DecodeDoneMark(ReadMark(record_.Get(), valueName_), stored))
+  if (ReadDoneMark(record_.Get(), listName, stored))
     mark_.count = static_cast<std::uint32_t>(EntriesDone(stored, mark_.fingerprint, lineCount));
   written_ = mark_.count;
 }

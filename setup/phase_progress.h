@@ -3,12 +3,18 @@
 // the phase starts, written after each entry and once more when the phase is
 // left, by its end or by a failure; it goes with the record.
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 #include "platform/unique_handle.h"
 #include "setup/done_mark.h"
 
 namespace setup {
+
+// The done mark of the list listName in an open record; false, mark
+// untouched, when it is missing or not a mark.
+bool ReadDoneMark(HKEY record, const std::string& listName, DoneMark& mark);
 
 class PhaseProgress {
  public:
