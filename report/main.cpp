@@ -15,6 +15,7 @@
 
 #include "report/installation_report.h"
 #include "report/item_states.h"
+#include "report/record_notes.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ int Run(int argc, char** argv) {
     Refuse("usage: installation_report KEYNAME [PROGRAM] | --again REPORT | --compare BEFORE AFTER [EXPECTED]");
   Print("# Record: " + first);
   Print("# Command: " + report::UninstallCommand(first));
+  for (const std::string& note : report::RecordNotes(first)) Print("# " + note);
   PrintReport(report::ReportInstallation(first, argc == 3 ? argv[2] : ""));
   return 0;
 }
