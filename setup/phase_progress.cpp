@@ -5,6 +5,14 @@
 #include "setup/uninstall_record.h"
 
 namespace setup {
+namespace {
+
+platform::UniqueRegKey OpenRecord(const std::string& keyName) {
+  LONG opened = 0;
+  return OpenExistingRecord(keyName, &opened);
+}
+
+}  // namespace
 
 bool ReadDoneMark(HKEY record, const std::string& listName, DoneMark& mark) {
   unsigned char bytes[kDoneMarkSize];
@@ -17,9 +25,7 @@ bool ReadDoneMark(HKEY record, const std::string& listName, DoneMark& mark) {
 
 PhaseProgress::PhaseProgress(const std::string& keyName, const std::string& listName, const std::string& listText,
                              int lineCount)
-    : valueName_(DoneValueName(listName)) {
-  LONG opened = 0;
-  record_ = OpenExistingRecord(keyName, &opened);
+    : record_(OpenRecord(keyName)), valueName_(DoneValueName(listName)) {
   DoneMark stored;
   mark_.fingerprint = ListFingerprint(listText);
   if (ReadDoneMark(record_.Get(), listName, stored))
