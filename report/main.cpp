@@ -18,6 +18,7 @@
 
 #include "platform/line_list.h"
 #include "report/installation_report.h"
+#include "report/record_notes.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ int Run(int argc, char** argv) {
     Refuse("usage: installation_report KEYNAME [PROGRAM] | --again REPORT | --compare BEFORE AFTER [EXPECTED]");
   Print("# Record: " + first);
   Print("# Command: " + report::UninstallCommand(first));
+  for (const std::string& note : report::RecordNotes(first)) Print("# " + note);
   PrintReport(report::ReportInstallation(first, argc == 3 ? argv[2] : ""));
   return 0;
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/unique_handle.h"
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
@@ -52,8 +54,10 @@ TEST(EndToEnd, TheSampleInstallationIsUndoneAsWindowsStartsTheUninstaller) {
             Lines{"RootDir=C:\\Program Files\\Borland\\Delphi5"});
 }
 
-TEST(EndToEnd, AContentsFileLockedHalfWayEndsTheRunWithTheRecordProgramAndLaterEntriesKept) {
+TEST(EndToEnd, AContentsFileLockedHalfWayEndsTheRunAndARunAgainRemovesExactlyTheProductsLines) {
   Sample sample;
+  // Another product's line with the target of the product's first entry.
+  WriteBytes(Sample::kContents, ReadBytes(Sample::kContents) + ":Index Other Library=qsample.hlp\r\n");
   const Lines recordBefore = KeyContents(HKEY_LOCAL_MACHINE, Record());
   // The second load of the contents file finds it held by another program.
   int loads = 0;
@@ -71,12 +75,26 @@ TEST(EndToEnd, AContentsFileLockedHalfWayEndsTheRunWithTheRecordProgramAndLaterE
   EXPECT_EQ(outcome.boxes[1].text.substr(outcome.boxes[1].text.find('\n') + 1),
             "Cannot open file " + std::string(Sample::kContents) + ".");
   EXPECT_EQ(outcome.exitCode, 1);
+  const std::string otherLines = ":Include delphi5.ohc\r\n:Index Other Library=qsample.hlp\r\n";
   EXPECT_EQ(ReadBytes(Sample::kContents),
             ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n"
-            ":Index Quenlar Grid=qgrid.hlp\r\n:Include delphi5.ohc\r\n");
-  EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, Record()), recordBefore);
+            ":Index Quenlar Grid=qgrid.hlp\r\n" + otherLines);
+  // The installer's values stay as they were, with the marks of how far the run got beside them.
+  Lines record = KeyContents(HKEY_LOCAL_MACHINE, Record());
+  EXPECT_EQ(record.size(), recordBefore.size() + 2);
+  EXPECT_TRUE(std::includes(record.begin(), record.end(), recordBefore.begin(), recordBefore.end()));
   EXPECT_TRUE(Exists(Sample::Program()));
   EXPECT_FALSE(Exists(Sample::Batch()));
   EXPECT_FALSE(Exists(kProduct + "\\Lib"));  // the phases before it are done
   EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), kProductAfter);
+
+  // Run again, nothing held: the first entry's line is not taken a second
+  // time (the other product's), nor QnlCore.bpl's counter released again.
+  DWORD exitCode = 1;
+  RunAndAnswer("\"" + Sample::Program() + "\" \"" + Sample::kKeyName + "\"", {{"Uninstall", IDYES}}, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(ReadBytes(Sample::kContents),
+            ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n" + otherLines);
+  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles"), Lines{kShared + "QnlCore.bpl=1"});
+  EXPECT_TRUE(KeyContents(HKEY_LOCAL_MACHINE, Record()).empty());
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -25,8 +26,11 @@ const std::string kCounters = "Software\\Quenlar\\InstalledFiles";
 const std::string kContents = Sample::kContents;
 const std::string kDataGrid = kProduct + "\\Lib\\Win32\\DataGrid.dcu";
 const std::string kCore = "C:\\Program Files\\Quenlar\\Shared\\QnlCore.bpl";
+const std::string kHelpFile = kProduct + "\\Help\\Sample.hlp";  // after kCore, which another product uses
 const std::string kProgram = Sample::Program();
 const std::string kInclude = Sample::Include();
+const std::string kContentsAfter =
+    ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n:Include delphi5.ohc\r\n";
 
 // How far the run got, read off the sample installation afterwards.
 struct Progress {
@@ -73,13 +77,18 @@ Held LockFile(const std::string& path) {
 Held ProgramInUse() {
   return std::shared_ptr<void>(CreateFileA(kProgram.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
 }
+// A value with other data for the run; the value as it was (or none) after it.
 Held Data(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+  const std::optional<RegistryValue> before = ReadRegistryValue(root, key, name);
   SetRegistryValue(root, key, name, type, data);
-  return nullptr;
+  return std::shared_ptr<void>(nullptr, [=](void*) {
+    if (before) return SetRegistryValue(root, key, name, before->type, before->bytes);
+    RegDeleteValueA(OpenKey(root, key, KEY_SET_VALUE).Get(), name.c_str());
+  });
 }
 Held ReadOnly(const std::string& path) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  return nullptr;
+  return std::shared_ptr<void>(nullptr, [=](void*) { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); });
 }
 
 // A lack of memory: from the moment a row arms it, every allocation of the
@@ -154,6 +163,8 @@ const Progress kHelpsFailed{3, true, true, true, 0, false, false};
 const Progress kSelfFailed{3, true, true, true, 2, true, false};
 
 const Row kRows[] = {
+    {"LaterCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kHelpFile, REG_SZ, "ab"); }, false,
+     "ERegistryException", "Invalid data type for '" + kHelpFile + "'", {2, false, false, false, 0, false, false}},
     {"CounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "ab"); }, false,
      "ERegistryException", "Invalid data type for '" + kDataGrid + "'", kFilesFailed},
     {"CounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "abcdefghij"); }, false,
@@ -222,13 +233,17 @@ class FailureMatrix : public testing::TestWithParam<Row> {
   Sample sample_;
 };
 
-}  // namespace
+// The record's values as the installer wrote them, without the marks of how
+// far a run got.
+std::vector<std::string> InstallerValues() {
+  std::vector<std::string> values = KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName));
+  values.erase(std::remove_if(values.begin(), values.end(),
+                              [](const std::string& v) { return v.find("DONE=") != std::string::npos; }),
+               values.end());
+  return values;
+}
 
-TEST_P(FailureMatrix, ShowsOneBoxExitsWith1AndLeavesExactlyWhatIsDone) {
-  const Row& row = GetParam();
-  const auto recordBefore = KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName));
-  const auto registrationBefore = KeyContents(HKEY_CURRENT_USER, kProductKey);
-  const EntryOutcome outcome = RunWith(row);
+void ExpectTheRowsBox(const Row& row, const EntryOutcome& outcome) {
   ASSERT_EQ(outcome.boxes.size(), 2u);
   const SeenBox& box = outcome.boxes[1];
   EXPECT_EQ(box.caption, "Application Error");
@@ -236,10 +251,19 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1AndLeavesExactlyWhatIsDone) {
   EXPECT_EQ(box.text.substr(0, 10 + std::strlen(row.kind) + 11), "Exception " + std::string(row.kind) + " in module ");
   EXPECT_EQ(box.text.substr(box.text.find('\n') + 1), row.message + ".");
   EXPECT_EQ(outcome.exitCode, 1);
+}
+
+}  // namespace
+
+TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEndsAsOneCompleteRun) {
+  const Row& row = GetParam();
+  const auto recordBefore = InstallerValues();
+  const auto registrationBefore = KeyContents(HKEY_CURRENT_USER, kProductKey);
+  ExpectTheRowsBox(row, RunWith(row));
   const Progress done = Observe();
   EXPECT_EQ(done, row.done);
   if (!done.recordGone) {
-    EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName)), recordBefore);
+    EXPECT_EQ(InstallerValues(), recordBefore);
   }
   if (!done.withdrawn) {
     EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), registrationBefore);
@@ -247,6 +271,23 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1AndLeavesExactlyWhatIsDone) {
   if (done.helpsRemoved == 0) {
     EXPECT_EQ(ReadBytes(kContents), Sample::SampleFile("delphi5.cnt"));
   }
+
+  // Run again as the user would: first with the cause still there (it fails
+  // alike and lowers no counter again), then with the cause gone.
+  if (!row.inProcess && !done.recordGone) {
+    const auto counters = KeyContents(HKEY_CURRENT_USER, kCounters);
+    ExpectTheRowsBox(row, RunWith(row));
+    EXPECT_EQ(Observe(), row.done);
+    EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCounters), counters);
+  }
+  DWORD exitCode = 1;
+  RunAndAnswer("\"" + kProgram + "\" \"" + Sample::kKeyName + "\"", {{"Uninstall", IDYES}}, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_TRUE(GoneWithin({kProgram, Sample::Batch()}, 20000));
+  EXPECT_EQ(Observe(), (Progress{3, true, true, true, 2, true, true}));
+  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCounters), std::vector<std::string>{kCore + "=1"});
+  EXPECT_EQ(ReadBytes(kCore), Sample::SampleFile("QnlCore.bpl"));
+  EXPECT_EQ(ReadBytes(kContents), kContentsAfter);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryEarlyEnd, FailureMatrix, testing::ValuesIn(kRows),

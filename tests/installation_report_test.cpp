@@ -3,6 +3,8 @@
 #include "platform/line_list.h"
 #include "platform/unique_handle.h"
 #include "report/installation_report.h"
+#include "report/record_notes.h"
+#include "setup/done_mark.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/boxes.h"
 #include "tests/support/scratch.h"
@@ -199,5 +201,42 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
     DeleteFileA(program.c_str());
     RemoveFolderTree(f + "\\HELP");
     RemoveFolderTree(f + "\\units");
+  }
+}
+
+namespace {
+
+std::string Mark(std::uint32_t count, const std::string& list) {
+  unsigned char bytes[setup::kDoneMarkSize];
+  setup::EncodeDoneMark({count, setup::ListFingerprint(list)}, bytes);
+  return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+}  // namespace
+
+TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPathWithABlank) {
+  const struct {
+    const char* what;
+    std::vector<Value> record;
+    std::vector<std::string> notes;
+  } rows[] = {
+      {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}},
+      {"marks of an earlier run",
+       {{"FILES", REG_SZ, "a\r\nb\r\nc"}, {"FILESDONE", REG_BINARY, Mark(2, "a\r\nb\r\nc")},
+        {"INSTALLEDHELPS", REG_SZ, "x.hlp"}, {"INSTALLEDHELPSDONE", REG_BINARY, Mark(1, "y.hlp")}},
+       {"Earlier run: 2 of 3 FILES entries done, the last \"b\" (counters released, files deleted at 0); a run goes "
+        "on with the next",
+        "Earlier run: its INSTALLEDHELPSDONE is of another INSTALLEDHELPS list (rewritten since); a run does every "
+        "entry"}},
+      {"unquoted program path with a blank",
+       {{"UninstallString", REG_SZ, "C:\\Program Files\\Quenlar Demo\\uninst.exe QDemo"}},
+       {"Warning: UninstallString's program path holds a blank but no quotes; the uninstaller would take "
+        "\"Files\\Quenlar\" as its key name"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScratchRecord record;
+    for (const Value& value : row.record) record.SetValue(value.name, value.type, value.data);
+    EXPECT_EQ(report::RecordNotes(record.Name()), row.notes);
   }
 }

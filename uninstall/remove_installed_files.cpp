@@ -5,6 +5,7 @@
 
 #include "platform/line_list.h"
 #include "registration/shared_files.h"
+#include "setup/phase_progress.h"
 #include "setup/uninstall_record.h"
 #include "ui/res_dialog.h"
 #include "ui/resource_ids.h"
@@ -28,16 +29,21 @@ void RemoveInstalledFiles() {
   platform::LineList files;
   ui::TQNLResDialog dialog(MAKEINTRESOURCEA(IDD_PROGRESS));
   ui::RaisePendingDialogFailure();
-  files.AssignText(setup::ReadUninstallValue(UninstallKeyName(), "FILES"));
+  const std::string text = setup::ReadUninstallValue(UninstallKeyName(), "FILES");
+  files.AssignText(text);
   const int count = files.LineCount();
+  // The entries that an earlier run ended after are passed over: their
+  // counters were released then.
+  setup::PhaseProgress progress(UninstallKeyName(), "FILES", text, count);
   SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, count);
   ShowWindow(dialog.Handle, SW_SHOWDEFAULT);
   ui::RaisePendingDialogFailure();
-  for (int i = 0; i < count; ++i) {
+  for (int i = progress.Done(); i < count; ++i) {
     const std::string& path = files.LineAt(i);
     SendToControl(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     // The counter is released first; a failed delete does not restore it.
     if (registration::ReleaseSharedFile(path) == 0) DeleteFileA(path.c_str());
+    progress.EntryDone();
     SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
   dialog.Close();

@@ -5,6 +5,7 @@
 #include "environments/help_folders.h"
 #include "platform/line_list.h"
 #include "setup/path_helpers.h"
+#include "setup/phase_progress.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/uninstall_run.h"
 
@@ -12,16 +13,21 @@ namespace uninstall {
 
 void RemoveInstalledHelps() {
   platform::LineList entries;
-  entries.AssignText(setup::ReadUninstallValue(UninstallKeyName(), "INSTALLEDHELPS"));
+  const std::string text = setup::ReadUninstallValue(UninstallKeyName(), "INSTALLEDHELPS");
+  entries.AssignText(text);
   const int environment =
       environments::EnvironmentIndex(setup::ReadUninstallValue(UninstallKeyName(), "DELPHIVER"));
   const std::string contents = environments::EnvironmentContentsFile(environment);
   if (!setup::FileIsPresent(contents)) return;
-  for (int i = 0; i < entries.LineCount(); ++i) {
+  // An entry whose line an earlier run removed would take the next line of
+  // that target with it: another product's.
+  setup::PhaseProgress progress(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount());
+  for (int i = progress.Done(); i < entries.LineCount(); ++i) {
     const std::string& entry = entries.LineAt(i);
     // An empty entry names the first line without a target: a line of the
     // environment's own, never one that the installer added.
     if (!entry.empty()) environments::RemoveContentsEntry(entry, contents);
+    progress.EntryDone();
   }
 }
 

@@ -130,6 +130,10 @@ Section
   !insertmacro CheckList $Files FILES
   !insertmacro CheckList $Folders FOLDERS
   !insertmacro CheckList $Helps INSTALLEDHELPS
+  ; A record left by an uninstall that failed goes first, with the uninstaller's
+  ; FILESDONE and INSTALLEDHELPSDONE: they would mark entries of this
+  ; installation as done.
+  DeleteRegKey HKLM "${RECORD}"
   WriteRegStr HKLM "${RECORD}" "DisplayName" "${KEYNAME}"
   WriteRegStr HKLM "${RECORD}" "UninstallString" '"$INSTDIR\uninstall.exe" "${KEYNAME}"'
   WriteRegStr HKLM "${RECORD}" "FILES" "$Files"

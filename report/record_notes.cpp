@@ -1,0 +1,62 @@
+#include "report/record_notes.h"
+
+#include <windows.h>
+
+#include "platform/line_list.h"
+#include "setup/phase_progress.h"
+#include "setup/uninstall_record.h"
+#include "uninstall/command_words.h"
+
+namespace report {
+namespace {
+
+std::string EarlierRunNote(HKEY record, const char* listName, const char* what) {
+  setup::DoneMark mark;
+  if (!setup::ReadDoneMark(record, listName, mark)) return {};
+  const std::string text = setup::ReadValueText(record, listName);
+  const std::uint32_t fingerprint = setup::ListFingerprint(text);
+  if (mark.fingerprint != fingerprint)
+    return "Earlier run: its " + setup::DoneValueName(listName) + " is of another " + listName +
+           " list (rewritten since); a run does every entry";
+  platform::LineList list;
+  list.AssignText(text);
+  const int done = setup::EntriesDone(mark, fingerprint, list.LineCount());
+  std::string note = "Earlier run: " + std::to_string(done) + " of " + std::to_string(list.LineCount()) + " " +
+                     listName + " entries done";
+  if (done > 0) note += ", the last \"" + list.LineAt(done - 1) + "\" (" + what + "); a run goes on with the next";
+  return note;
+}
+
+bool HasBlankBeforeExe(const std::string& command) {
+  std::string folded = command;
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  const std::size_t exe = folded.find(".exe");
+  return exe != std::string::npos && command.find(' ') < exe;
+}
+
+// An unquoted program path with a blank: Windows passes the rest of the path
+// after its first blank as the uninstaller's first argument.
+std::string UnquotedProgramWarning(const std::string& command) {
+  const std::size_t start = command.find_first_not_of(" \t");
+  if (start == std::string::npos || command[start] == '"' || !HasBlankBeforeExe(command.substr(start))) return {};
+  return "Warning: UninstallString's program path holds a blank but no quotes; the uninstaller would take \"" +
+         uninstall::WordOfCommandLine(command.c_str(), 1) + "\" as its key name";
+}
+
+}  // namespace
+
+std::vector<std::string> RecordNotes(const std::string& keyName) {
+  LONG opened = 0;
+  const platform::UniqueRegKey record = setup::OpenExistingRecord(keyName, &opened);
+  std::vector<std::string> notes;
+  if (!record.IsValid()) return notes;
+  for (const std::string& note :
+       {EarlierRunNote(record.Get(), "FILES", "counters released, files deleted at 0"),
+        EarlierRunNote(record.Get(), "INSTALLEDHELPS", "their contents lines removed"),
+        UnquotedProgramWarning(setup::ReadValueText(record.Get(), "UninstallString"))})
+    if (!note.empty()) notes.push_back(note);
+  return notes;
+}
+
+}  // namespace report
