@@ -26,6 +26,11 @@ struct Counters {
   static bool KeyExists() { return testing_support::KeyExists(HKEY_CURRENT_USER, kCounters); }
 };
 
+LONG WINAPI FailedKeyQuery(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                           LPDWORD, PFILETIME) {
+  return ERROR_OUTOFMEMORY;
+}
+
 }  // namespace
 
 TEST(SharedFileCounters, ReleasingLowersTheCountAndAZeroGoesWithItsKey) {
@@ -48,6 +53,18 @@ TEST(SharedFileCounters, ReleasingTheLastCounterRemovesTheKey) {
   Counters::SetCount("C:\\P\\a.dll", 1);
   EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 0);
   EXPECT_FALSE(Counters::KeyExists());
+}
+
+TEST(SharedFileCounters, AKeyThatCannotBeQueriedKeepsTheOtherCounters) {
+  Counters counters;
+  Counters::SetCount("C:\\P\\a.dll", 1);
+  Counters::SetCount("C:\\Other\\b.dll", 5);
+  {
+    ImportSwap swap("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&FailedKeyQuery));
+    ASSERT_TRUE(swap.Swapped());
+    EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 0);
+  }
+  EXPECT_EQ(SharedFileCount("C:\\Other\\b.dll"), 5);
 }
 
 TEST(SharedFileCounters, WithoutKeyOrCounterTheResultIsMinusOneAndNothingIsCreated) {
