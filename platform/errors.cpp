@@ -61,6 +61,8 @@ __attribute__((noinline)) void RaiseInOutError(DWORD code) {
         __builtin_return_address(0));
 }
 
+__attribute__((noinline)) void RaiseOutOfMemory() { throw OutOfMemoryRaise(__builtin_return_address(0)); }
+
 const EOutOfMemory& OutOfMemoryError() noexcept { return g_outOfMemory; }
 
 }  // namespace platform

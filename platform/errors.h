@@ -1,5 +1,5 @@
-// The system's typed errors. They are raised by RaiseError only and caught
-// only at the top level, where ReportFailure shows them.
+// The system's typed errors. They are raised by the Raise functions below
+// only and caught only at the top level, where ReportFailure shows them.
 #pragma once
 #include <windows.h>
 
@@ -70,6 +70,9 @@ enum class ErrorKind { Registry, FOpen, FCreate, Write, StringList, InOut };
 [[noreturn]] void RaiseError(ErrorKind kind, UINT messageId, const std::string& text = {},
                              long number = 0);
 [[noreturn]] void RaiseInOutError(DWORD code);
+// Raises the one out-of-memory error, at this call's return address, for a
+// system call that found no memory for its work.
+[[noreturn]] void RaiseOutOfMemory();
 
 // I/O codes of failures that no system error code names, each with its text.
 constexpr DWORD kReadBeyondEndOfFile = 100;

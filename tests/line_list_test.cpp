@@ -41,6 +41,24 @@ TEST(LineList, FindsTheFirstLineEqualWithoutRegardToCase) {
   EXPECT_EQ(Of({"\xe4rger"}).FindLine("\xc4RGER"), 0);  // the locale folds letters beyond A to Z
 }
 
+namespace {
+
+int WINAPI CompareWithoutMemory(LCID, DWORD, LPCSTR, int, LPCSTR, int) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
+}
+
+}  // namespace
+
+TEST(LineList, AComparisonWithoutMemoryRaisesOutOfMemoryRatherThanOrderingByBytes) {
+  LineList list = Of({"c:\\p", "C:\\P\\Lib"});
+  ImportSwap swap("kernel32.dll", "CompareStringA", reinterpret_cast<const void*>(&CompareWithoutMemory));
+  ASSERT_TRUE(swap.Swapped());
+  EXPECT_THROW(list.FindLine("C:\\P"), platform::OutOfMemoryRaise);
+  EXPECT_THROW(list.SortLines(), platform::OutOfMemoryRaise);
+  EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"c:\\p", "C:\\P\\Lib"}));
+}
+
 TEST(LineList, SortsParentsBeforeTheirSubfoldersAndAppendsAfterSorting) {
   LineList list = Of({"C:\\B", "C:\\A\\B", "c:\\a"});
   list.SortLines();
