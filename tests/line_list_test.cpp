@@ -259,6 +259,32 @@ TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPla
   }
 }
 
+namespace {
+
+BOOL WINAPI MoveRefused(LPCSTR, LPCSTR) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+}  // namespace
+
+TEST(LineFile, WhenTheOldContentCannotBeMovedBackAfterAFailedReplaceTheBackupKeepsIt) {
+  ScratchFolder folder;
+  const std::string path = folder.File("prod.inc");
+  WriteBytes(path, "old\r\n");
+  ImportSwap replace("kernel32.dll", "ReplaceFileA", reinterpret_cast<const void*>(&ReplaceStoppedHalfWay));
+  ImportSwap move("kernel32.dll", "MoveFileA", reinterpret_cast<const void*>(&MoveRefused));
+  ASSERT_TRUE(replace.Swapped() && move.Swapped());
+  EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
+  EXPECT_FALSE(Exists(path));
+  // One file beside it: the backup with the old content; the new text's is gone.
+  WIN32_FIND_DATAA found;
+  const platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
+  ASSERT_TRUE(search.IsValid());
+  EXPECT_EQ(ReadBytes(folder.File(found.cFileName)), "old\r\n");
+  EXPECT_FALSE(FindNextFileA(search.Get(), &found));
+}
+
 TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {
   ScratchFolder folder;
   const std::string readOnly = folder.File("ro.inc");
