@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <new>
 #include <string>
 
@@ -84,5 +85,8 @@ const EOutOfMemory& OutOfMemoryError() noexcept;
 
 // String-table entry id of the program's module (empty when absent).
 std::string LoadResourceText(UINT id);
+// The same entry into buffer, cut to size - 1 characters and ended by a NUL;
+// gives its length (0 when absent). Needs no memory, for failure reporting.
+std::size_t LoadResourceTextInto(UINT id, char* buffer, int size) noexcept;
 
 }  // namespace platform
