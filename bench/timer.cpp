@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/unique_handle.h"
+
 namespace {
 
 bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
   std::string commandLine = argv[2];
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
+  platform::UniqueProcessInformation started;
   LARGE_INTEGER start;
   LARGE_INTEGER exited;
   LARGE_INTEGER end;
@@ -56,18 +58,18 @@ int main(int argc, char** argv) {
   // Detached, as Windows starts an uninstaller: whatever it starts in turn
   // (the batch file) gets a console of its own instead of this one.
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
-                      &process)) {
+                      started.Receive())) {
     std::fprintf(stderr, "bench_timer: cannot start %s (%lu)\n", argv[2], GetLastError());
     return 1;
   }
+  const PROCESS_INFORMATION& process = started.Get();
   if (std::string(argv[1]) != "-") AnswerYes(process, argv[1]);
   WaitForSingleObject(process.hProcess, INFINITE);
   QueryPerformanceCounter(&exited);
   end = exited;
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  started.Reset();
 
   const char* removal = "none";
   if (argc == 5 && (!Exists(argv[3]) || Exists(argv[4]))) {

@@ -47,14 +47,10 @@ bool RunHidden(const std::string& commandLine) {
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION created{};
+  platform::UniqueProcessInformation created;
   std::string line = commandLine;  // CreateProcessA may write into it
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                      &startup, &created))
-    return false;
-  platform::UniqueKernelObject process(created.hProcess);
-  platform::UniqueKernelObject thread(created.hThread);
-  return true;
+  return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &startup, created.Receive()) != FALSE;
 }
 
 }  // namespace uninstall

@@ -18,11 +18,9 @@ std::string RepositoryPath(const std::string& relative) { return WindowsPathOf(Q
 void RunAndWait(std::string commandLine) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
-  const platform::UniqueKernelObject process(info.hProcess);
-  const platform::UniqueKernelObject thread(info.hThread);
-  WaitForSingleObject(process.Get(), 30000);
+  platform::UniqueProcessInformation info;
+  if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, info.Receive()))
+    WaitForSingleObject(info.Get().hProcess, 30000);
 }
 
 }  // namespace
