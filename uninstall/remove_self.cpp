@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
+#include "platform/path_text.h"
 #include "platform/text_file.h"
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
-#include "setup/path_text.h"
 #include "uninstall/removal_batch.h"
 
 namespace uninstall {
@@ -35,11 +35,11 @@ void RemoveSelf(const std::string& programPath) {
   // Only now that the batch file is complete: a run that fails before keeps
   // the program file as it was, attributes included.
   AllowDeletion(programPath);
-  RunHidden(setup::QuoteText(batchPath, '"'));
+  RunHidden(platform::QuoteText(batchPath, '"'));
 }
 
 std::string RemovalBatchPath(const std::string& programPath) {
-  return setup::AddTrailingBackslash(setup::FolderOfPath(programPath, &IsLeadByte)) + "$delme.bat";
+  return setup::AddTrailingBackslash(platform::FolderOfPath(programPath, &IsLeadByte)) + "$delme.bat";
 }
 
 bool RunHidden(const std::string& commandLine) {

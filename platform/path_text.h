@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-namespace setup {
+namespace platform {
 
 // The character, the text, the character; nothing inside is escaped.
 std::string QuoteText(const std::string& text, char quote);
@@ -17,4 +17,4 @@ using LeadByteTest = bool (*)(unsigned char byte);
 // no delimiter.
 std::string FolderOfPath(const std::string& path, LeadByteTest isLeadByte);
 
-}  // namespace setup
+}  // namespace platform
