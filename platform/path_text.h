@@ -1,4 +1,5 @@
-// Path texts that need no Win32: quoting and the folder of a path.
+// Path texts: quoting and the folder of a path, by characters of the ANSI
+// code page; only IsAnsiLeadByte needs Win32.
 #pragma once
 #include <string>
 
@@ -9,6 +10,10 @@ std::string QuoteText(const std::string& text, char quote);
 
 // Tells whether a byte starts a double-byte character in the code page.
 using LeadByteTest = bool (*)(unsigned char byte);
+
+// The lead bytes of the process's ANSI code page (IsDBCSLeadByte); Windows
+// builds only.
+bool IsAnsiLeadByte(unsigned char byte);
 
 // The first i characters of path, i being the position of its last "\" or
 // ":" (0 without either), less the final backslash unless it follows a drive

@@ -13,8 +13,6 @@ namespace {
 
 static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of the 32-bit program");
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
 // The batch file's "del" skips read-only and system files, and its loop
 // would then never end: such attributes are taken off the program file.
 void AllowDeletion(const std::string& programPath) {
@@ -39,7 +37,7 @@ void RemoveSelf(const std::string& programPath) {
 }
 
 std::string RemovalBatchPath(const std::string& programPath) {
-  return setup::AddTrailingBackslash(platform::FolderOfPath(programPath, &IsLeadByte)) + "$delme.bat";
+  return setup::AddTrailingBackslash(platform::FolderOfPath(programPath, &platform::IsAnsiLeadByte)) + "$delme.bat";
 }
 
 bool RunHidden(const std::string& commandLine) {
