@@ -67,12 +67,16 @@ using Held = std::shared_ptr<void>;  // whatever a row keeps in place for the ru
 template <typename T, typename... A>
 Held Hold(A&&... args) { return std::make_shared<T>(std::forward<A>(args)...); }
 
-Held LockFile(const std::string& path) {
-  return std::shared_ptr<void>(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
+// The file held open with that sharing for the run; a file that cannot be
+// opened fails the row, which would otherwise run without its lock.
+Held HoldOpen(const std::string& path, DWORD sharing) {
+  auto file = std::make_shared<platform::UniqueFile>(
+      CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_TRUE(file->IsValid()) << "cannot hold " << path << " open";
+  return file;
 }
-Held ProgramInUse() {
-  return std::shared_ptr<void>(CreateFileA(kProgram.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
-}
+Held LockFile(const std::string& path) { return HoldOpen(path, 0); }
+Held ProgramInUse() { return HoldOpen(kProgram, FILE_SHARE_READ); }
 Held Data(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
   SetRegistryValue(root, key, name, type, data);
   return nullptr;
