@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/unique_handle.h"
 #include "tests/support/boxes.h"
-#include "tests/support/import_swap.h"
-#include "tests/support/in_process_run.h"
 #include "tests/support/sample_installation.h"
 #include "tests/support/scratch.h"
 
@@ -50,33 +47,4 @@ TEST(EndToEnd, TheSampleInstallationIsUndoneAsWindowsStartsTheUninstaller) {
   EXPECT_TRUE(KeyContents(HKEY_LOCAL_MACHINE, Record()).empty());
   EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0"),
             Lines{"RootDir=C:\\Program Files\\Borland\\Delphi5"});
-}
-
-TEST(EndToEnd, AContentsFileLockedHalfWayEndsTheRunWithTheRecordProgramAndLaterEntriesKept) {
-  Sample sample;
-  const Lines recordBefore = KeyContents(HKEY_LOCAL_MACHINE, Record());
-  // The second load of the contents file finds it held by another program.
-  int loads = 0;
-  platform::UniqueFile locked;
-  Spy<decltype(&CreateFileA)> spy("kernel32.dll", "CreateFileA",
-      [&](LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
-        if (std::string(name) == Sample::kContents && access == GENERIC_READ && disposition == OPEN_EXISTING &&
-            ++loads == 2)
-          locked.Reset(CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-      });
-  const EntryOutcome outcome = RunEntryInProcess(Sample::Program(), " \"" + std::string(Sample::kKeyName) + "\"",
-                                                 {{"Uninstall", IDYES}});
-  locked.Reset();
-  ASSERT_EQ(outcome.boxes.size(), 2u);
-  EXPECT_EQ(outcome.boxes[1].text.substr(outcome.boxes[1].text.find('\n') + 1),
-            "Cannot open file " + std::string(Sample::kContents) + ".");
-  EXPECT_EQ(outcome.exitCode, 1);
-  EXPECT_EQ(ReadBytes(Sample::kContents),
-            ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n"
-            ":Index Quenlar Grid=qgrid.hlp\r\n:Include delphi5.ohc\r\n");
-  EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, Record()), recordBefore);
-  EXPECT_TRUE(Exists(Sample::Program()));
-  EXPECT_FALSE(Exists(Sample::Batch()));
-  EXPECT_FALSE(Exists(kProduct + "\\Lib"));  // the phases before it are done
-  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), kProductAfter);
 }

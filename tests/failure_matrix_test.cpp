@@ -77,6 +77,19 @@ Held HoldOpen(const std::string& path, DWORD sharing) {
 }
 Held LockFile(const std::string& path) { return HoldOpen(path, 0); }
 Held ProgramInUse() { return HoldOpen(kProgram, FILE_SHARE_READ); }
+// Another program opens the file without sharing as the run loads it a
+// second time, and holds it for the rest of the run.
+struct LockedAtSecondLoad {
+  explicit LockedAtSecondLoad(std::string file) : path(std::move(file)) {}
+  std::string path;
+  int loads = 0;
+  platform::UniqueFile lock;
+  Spy<decltype(&CreateFileA)> spy{"kernel32.dll", "CreateFileA",
+      [this](LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
+        if (name == path && access == GENERIC_READ && disposition == OPEN_EXISTING && ++loads == 2)
+          lock.Reset(CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      }};
+};
 Held Data(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
   SetRegistryValue(root, key, name, type, data);
   return nullptr;
@@ -174,6 +187,8 @@ const Row kRows[] = {
      false, "ERegistryException", "Invalid data type for 'RootDir'", kHelpsFailed},
     {"ContentsFileCannotBeLoaded", [] { return LockFile(kContents); }, false, "EFOpenError",
      "Cannot open file " + kContents, kHelpsFailed},
+    {"ContentsFileLockedHalfWay", [] { return Hold<LockedAtSecondLoad>(kContents); }, true, "EFOpenError",
+     "Cannot open file " + kContents, {3, true, true, true, 1, false, false}},
     {"ContentsFileCannotBeStored", [] { return ReadOnly(kContents); }, false, "EFCreateError",
      "Cannot create file " + kContents, kHelpsFailed},
     {"ProgramCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kProgram, REG_SZ, "ab"); }, false,
@@ -244,6 +259,7 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1AndLeavesExactlyWhatIsDone) {
   EXPECT_EQ(done, row.done);
   if (!done.recordGone) {
     EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName)), recordBefore);
+    EXPECT_FALSE(Exists(Sample::Batch()));
   }
   if (!done.withdrawn) {
     EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), registrationBefore);
