@@ -11,6 +11,7 @@
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/in_process_run.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/sample_installation.h"
 #include "tests/support/scratch.h"
 
@@ -20,8 +21,7 @@ using Sample = SampleInstallation;
 namespace {
 
 const std::string kProduct = Sample::kProduct;
-const std::string kProductKey = "Software\\Quenlar\\InstalledProducts\\Sample Library";
-const std::string kCounters = "Software\\Quenlar\\InstalledFiles";
+const std::string kProductKey = ProductKey("Sample Library");
 const std::string kContents = Sample::kContents;
 const std::string kDataGrid = kProduct + "\\Lib\\Win32\\DataGrid.dcu";
 const std::string kCore = "C:\\Program Files\\Quenlar\\Shared\\QnlCore.bpl";
@@ -171,9 +171,9 @@ const Progress kHelpsFailed{3, true, true, true, 0, false, false};
 const Progress kSelfFailed{3, true, true, true, 2, true, false};
 
 const Row kRows[] = {
-    {"CounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "ab"); }, false,
+    {"CounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "ab"); }, false,
      "ERegistryException", "Invalid data type for '" + kDataGrid + "'", kFilesFailed},
-    {"CounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "abcdefghij"); }, false,
+    {"CounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "abcdefghij"); }, false,
      "ERegistryException", "Failed to get data for '" + kDataGrid + "'", kFilesFailed},
     {"CounterNotWritten", [] { return Refuse("advapi32.dll", "RegSetValueExA", &RefusedRegistryWrite); }, true,
      "ERegistryException", "Failed to set data for '" + kCore + "'", {2, false, false, false, 0, false, false}},
@@ -183,7 +183,7 @@ const Row kRows[] = {
      "Cannot open file " + kInclude, kIncludeFailed},
     {"IncludeFileCannotBeStored", [] { return ReadOnly(kInclude); }, false, "EFCreateError",
      "Cannot create file " + kInclude, kIncludeFailed},
-    {"RootDirNotText", [] { return Data(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0", "RootDir", REG_DWORD, "1234"); },
+    {"RootDirNotText", [] { return Data(HKEY_LOCAL_MACHINE, kDelphi5Key, "RootDir", REG_DWORD, "1234"); },
      false, "ERegistryException", "Invalid data type for 'RootDir'", kHelpsFailed},
     {"ContentsFileCannotBeLoaded", [] { return LockFile(kContents); }, false, "EFOpenError",
      "Cannot open file " + kContents, kHelpsFailed},
@@ -191,9 +191,9 @@ const Row kRows[] = {
      "Cannot open file " + kContents, {3, true, true, true, 1, false, false}},
     {"ContentsFileCannotBeStored", [] { return ReadOnly(kContents); }, false, "EFCreateError",
      "Cannot create file " + kContents, kHelpsFailed},
-    {"ProgramCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kProgram, REG_SZ, "ab"); }, false,
+    {"ProgramCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kProgram, REG_SZ, "ab"); }, false,
      "ERegistryException", "Invalid data type for '" + kProgram + "'", kSelfFailed},
-    {"ProgramCounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCounters, kProgram, REG_SZ, "abcdefghij"); },
+    {"ProgramCounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kProgram, REG_SZ, "abcdefghij"); },
      false, "ERegistryException", "Failed to get data for '" + kProgram + "'", kSelfFailed},
     {"BatchFileNotCreated", [] { return Both(ProgramInUse(), Refuse("kernel32.dll", "CreateFileA", &BatchDenied, &g_realCreateFile)); },
      true, "EInOutError", "File access denied", kSelfFailed},

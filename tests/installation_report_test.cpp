@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "report/installation_report.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/scratch.h"
 
 using namespace testing_support;
@@ -54,7 +55,7 @@ TEST(InstallationReport, ListsWhatTheRecordNamesAsTheUninstallerReadsItAndChange
         "entry|x.hlp|names no line (no contents file)", "entry||empty: passed over",
         "entry|end|names no line (no contents file)", "record|present"}},
   };
-  SetRegistryValue(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", a, REG_SZ, "1");
+  SetCounter(a, REG_SZ, "1");
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     ScratchRecord record;
@@ -64,5 +65,5 @@ TEST(InstallationReport, ListsWhatTheRecordNamesAsTheUninstallerReadsItAndChange
     EXPECT_EQ(record.Exists(), !row.record.empty());  // a missing record is not created
     EXPECT_EQ(Lines(report::ReportAgain(report)), row.lines);
   }
-  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
+  DeleteTree(HKEY_CURRENT_USER, kCountersKey);
 }

@@ -6,6 +6,7 @@
 #include "platform/unique_handle.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/in_process_run.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 #include "uninstall/remove_self.h"
@@ -84,10 +85,8 @@ TEST(RemovingSelf, AFreeProgramFileIsDeletedDirectlyWithoutBatchFile) {
 namespace {
 
 void SetProgramCounter(const std::string& program, std::optional<DWORD> count) {
-  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
-  if (count)
-    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", program, REG_DWORD,
-                     std::string(reinterpret_cast<const char*>(&*count), sizeof *count));
+  DeleteTree(HKEY_CURRENT_USER, kCountersKey);
+  if (count) SetCounter(program, static_cast<int>(*count));
 }
 
 }  // namespace
