@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "registration/shared_files.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/product_keys.h"
@@ -41,23 +43,21 @@ TEST(SharedFileCounters, ReleasingLowersTheCountAndAZeroGoesWithItsKey) {
   EXPECT_TRUE(Counters::KeyExists());
 }
 
-TEST(SharedFileCounters, ReleasingTheLastCounterRemovesTheKey) {
-  Counters counters;
-  SetCounter("C:\\P\\a.dll", 1);
-  EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 0);
-  EXPECT_FALSE(Counters::KeyExists());
-}
-
-TEST(SharedFileCounters, AKeyThatCannotBeQueriedKeepsTheOtherCounters) {
-  Counters counters;
-  SetCounter("C:\\P\\a.dll", 1);
-  SetCounter("C:\\Other\\b.dll", 5);
-  {
-    ImportSwap swap("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&FailedKeyQuery));
-    ASSERT_TRUE(swap.Swapped());
+TEST(SharedFileCounters, ReleasingTheLastCounterRemovesTheKeyOnlyWhenAQueryFindsItEmpty) {
+  for (const bool queryFails : {false, true}) {
+    SCOPED_TRACE(queryFails ? "the key cannot be queried" : "the key is queried");
+    Counters counters;
+    SetCounter("C:\\P\\a.dll", 1);
+    std::optional<ImportSwap> swap;
+    if (queryFails) {
+      SetCounter("C:\\Other\\b.dll", 5);
+      swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&FailedKeyQuery));
+    }
     EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 0);
+    swap.reset();
+    EXPECT_EQ(Counters::KeyExists(), queryFails);
+    EXPECT_EQ(SharedFileCount("C:\\Other\\b.dll"), queryFails ? 5 : -1);  // another product's counter stays
   }
-  EXPECT_EQ(SharedFileCount("C:\\Other\\b.dll"), 5);
 }
 
 TEST(SharedFileCounters, WithoutKeyOrCounterTheResultIsMinusOneAndNothingIsCreated) {
