@@ -21,6 +21,11 @@ LineList Of(std::initializer_list<const char*> lines) {
   return list;
 }
 
+int WINAPI CompareWithoutMemory(LCID, DWORD, LPCSTR, int, LPCSTR, int) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
+}
+
 }  // namespace
 
 TEST(LineList, IndexesOutsideTheListFailNamingTheIndexAndChangeNothing) {
@@ -40,15 +45,6 @@ TEST(LineList, FindsTheFirstLineEqualWithoutRegardToCase) {
   EXPECT_EQ(Of({"a", "", ""}).FindLine(""), 1);
   EXPECT_EQ(Of({"\xe4rger"}).FindLine("\xc4RGER"), 0);  // the locale folds letters beyond A to Z
 }
-
-namespace {
-
-int WINAPI CompareWithoutMemory(LCID, DWORD, LPCSTR, int, LPCSTR, int) {
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return 0;
-}
-
-}  // namespace
 
 TEST(LineList, AComparisonWithoutMemoryRaisesOutOfMemoryRatherThanOrderingByBytes) {
   LineList list = Of({"c:\\p", "C:\\P\\Lib"});
@@ -167,6 +163,11 @@ BOOL WINAPI ReplaceRefused(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
   return FALSE;
 }
 
+BOOL WINAPI MoveRefused(LPCSTR, LPCSTR) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
 // Moves the target to the backup, then cannot move the new file in.
 BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD, LPVOID, LPVOID) {
   MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING);
@@ -258,15 +259,6 @@ TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPla
     EXPECT_TRUE(NoTemporaryFileLeft(folder));
   }
 }
-
-namespace {
-
-BOOL WINAPI MoveRefused(LPCSTR, LPCSTR) {
-  SetLastError(ERROR_ACCESS_DENIED);
-  return FALSE;
-}
-
-}  // namespace
 
 TEST(LineFile, WhenTheOldContentCannotBeMovedBackAfterAFailedReplaceTheBackupKeepsIt) {
   ScratchFolder folder;
