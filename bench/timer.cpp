@@ -44,7 +44,7 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 5) {
-    std::fprintf(stderr, "usage: bench_timer <caption|-> <command line> [<program file> <batch file>]\n");
+    (void)std::fprintf(stderr, "usage: bench_timer <caption|-> <command line> [<program file> <batch file>]\n");
     return 2;
   }
   std::string commandLine = argv[2];
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   // (the batch file) gets a console of its own instead of this one.
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
                       started.Receive())) {
-    std::fprintf(stderr, "bench_timer: cannot start %s (%lu)\n", argv[2], GetLastError());
+    (void)std::fprintf(stderr, "bench_timer: cannot start %s (%lu)\n", argv[2], GetLastError());
     return 1;
   }
   const PROCESS_INFORMATION& process = started.Get();

@@ -149,7 +149,7 @@ std::shared_ptr<void> FailInsideTheWindowSystem(const char* function) {
 
 TEST(RemovingFiles, AHandlerFailureIsRaisedAtTheNextStepWhateverCallRanIt) {
   using Send = decltype(&SendDlgItemMessageA);
-  struct Step {
+  const struct Step {
     const char* function;
     std::shared_ptr<void> (*fail)(const char*);
     int callsBefore;
