@@ -62,7 +62,11 @@ void ReleaseAndDelete(const std::string& path) {
       RegSetValueExA(key, path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
     } else {
       RegDeleteValueA(key, path.c_str());
-      DWORD subkeys = 0, longestSubkey = 0, values = 0, longestValue = 0, longestData = 0;
+      DWORD subkeys = 0;
+      DWORD longestSubkey = 0;
+      DWORD values = 0;
+      DWORD longestValue = 0;
+      DWORD longestData = 0;
       FILETIME written;
       RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values, &longestValue,
                        &longestData, nullptr, &written);
@@ -77,10 +81,11 @@ INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+// NOLINTNEXTLINE(readability-non-const-parameter): Windows fixes WinMain's signature.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
   InitCommonControls();
-  HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &Ignore, 0);
-  const std::vector<std::string> files = Lines(ReadFiles(commandLine));
+  HWND dialog = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &Ignore, 0);
+  const std::vector<std::string> files = Lines(ReadFiles(lpCmdLine));
   SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, static_cast<LPARAM>(files.size()));
   ShowWindow(dialog, SW_SHOWDEFAULT);
   for (std::size_t i = 0; i < files.size(); ++i) {

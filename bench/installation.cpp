@@ -38,13 +38,13 @@ constexpr int kContentsLines = 20000;
 constexpr int kHelpEntries = 200;
 
 [[noreturn]] void Fail(const std::string& what) {
-  std::fprintf(stderr, "bench_installation: %s failed (%lu)\n", what.c_str(), GetLastError());
+  (void)std::fprintf(stderr, "bench_installation: %s failed (%lu)\n", what.c_str(), GetLastError());
   std::exit(1);
 }
 
 std::string Number(int value, int width) {
   char text[16];
-  std::snprintf(text, sizeof text, "%0*d", width, value);
+  (void)std::snprintf(text, sizeof text, "%0*d", width, value);
   return text;
 }
 
@@ -80,7 +80,7 @@ HKEY CreateKey(HKEY root, const std::string& path) {
 
 void SetText(HKEY key, const std::string& name, const std::string& text) {
   if (RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
+                     static_cast<DWORD>(text.size()) + 1) != ERROR_SUCCESS)
     Fail("setting " + name);
 }
 
@@ -231,7 +231,7 @@ void WriteNsisScript(int files, bool silent, const std::string& script) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 2 ? argv[1] : "";
-  const int files = argc > 2 ? std::atoi(argv[2]) : 0;
+  const int files = argc > 2 ? static_cast<int>(std::strtol(argv[2], nullptr, 10)) : 0;
   if (mode == "install" && files > 0) {
     Install(files);
     return 0;
@@ -240,8 +240,8 @@ int main(int argc, char** argv) {
     WriteNsisScript(files, std::string(argv[3]) == "silent", argv[4]);
     return 0;
   }
-  std::fprintf(stderr,
-               "usage: bench_installation install <files>\n"
-               "       bench_installation nsis <files> <silent|progress> <base>.nsi\n");
+  (void)std::fprintf(stderr,
+                     "usage: bench_installation install <files>\n"
+                     "       bench_installation nsis <files> <silent|progress> <base>.nsi\n");
   return 2;
 }

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/unique_handle.h"
+
 namespace {
 
 bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
@@ -42,13 +44,13 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 5) {
-    std::fprintf(stderr, "usage: bench_timer <caption|-> <command line> [<program file> <batch file>]\n");
+    (void)std::fprintf(stderr, "usage: bench_timer <caption|-> <command line> [<program file> <batch file>]\n");
     return 2;
   }
   std::string commandLine = argv[2];
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
+  platform::UniqueProcessInformation started;
   LARGE_INTEGER start;
   LARGE_INTEGER exited;
   LARGE_INTEGER end;
@@ -56,18 +58,18 @@ int main(int argc, char** argv) {
   // Detached, as Windows starts an uninstaller: whatever it starts in turn
   // (the batch file) gets a console of its own instead of this one.
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
-                      &process)) {
-    std::fprintf(stderr, "bench_timer: cannot start %s (%lu)\n", argv[2], GetLastError());
+                      started.Receive())) {
+    (void)std::fprintf(stderr, "bench_timer: cannot start %s (%lu)\n", argv[2], GetLastError());
     return 1;
   }
+  const PROCESS_INFORMATION& process = started.Get();
   if (std::string(argv[1]) != "-") AnswerYes(process, argv[1]);
   WaitForSingleObject(process.hProcess, INFINITE);
   QueryPerformanceCounter(&exited);
   end = exited;
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  started.Reset();
 
   const char* removal = "none";
   if (argc == 5 && (!Exists(argv[3]) || Exists(argv[4]))) {

@@ -19,7 +19,7 @@ target_link_libraries(portable_tests PRIVATE portable GTest::gtest_main)
 add_test(NAME portable_tests COMMAND portable_tests)
 set_tests_properties(portable_tests PROPERTIES LABELS native)
 
-# Static analysis of the product code (cppcheck, clang-tidy), label "analysis".
+# Static analysis of every folder of C++ code (cppcheck, clang-tidy), label "analysis".
 add_test(NAME static-analysis COMMAND ${CMAKE_SOURCE_DIR}/scripts/analyze)
 set_tests_properties(static-analysis PROPERTIES LABELS analysis TIMEOUT 1200)
 

@@ -47,8 +47,14 @@ const EOutOfMemory g_outOfMemory __attribute__((init_priority(102)))(
 
 std::string LoadResourceText(UINT id) {
   char buffer[1024];
-  const int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
-  return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+  return std::string(buffer, LoadResourceTextInto(id, buffer, sizeof buffer));
+}
+
+std::size_t LoadResourceTextInto(UINT id, char* buffer, int size) noexcept {
+  const int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, size);
+  if (length > 0) return static_cast<std::size_t>(length);
+  buffer[0] = '\0';
+  return 0;
 }
 
 __attribute__((noinline)) void RaiseError(ErrorKind kind, UINT messageId, const std::string& text,
@@ -60,6 +66,8 @@ __attribute__((noinline)) void RaiseInOutError(DWORD code) {
   Throw(ErrorKind::InOut, InOutMessageId(code), {}, static_cast<long>(code),
         __builtin_return_address(0));
 }
+
+__attribute__((noinline)) void RaiseOutOfMemory() { throw OutOfMemoryRaise(__builtin_return_address(0)); }
 
 const EOutOfMemory& OutOfMemoryError() noexcept { return g_outOfMemory; }
 

@@ -1,8 +1,9 @@
-// The system's typed errors. They are raised by RaiseError only and caught
-// only at the top level, where ReportFailure shows them.
+// The system's typed errors. They are raised by the Raise functions below
+// only and caught only at the top level, where ReportFailure shows them.
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <new>
 #include <string>
 
@@ -70,6 +71,9 @@ enum class ErrorKind { Registry, FOpen, FCreate, Write, StringList, InOut };
 [[noreturn]] void RaiseError(ErrorKind kind, UINT messageId, const std::string& text = {},
                              long number = 0);
 [[noreturn]] void RaiseInOutError(DWORD code);
+// Raises the one out-of-memory error, at this call's return address, for a
+// system call that found no memory for its work.
+[[noreturn]] void RaiseOutOfMemory();
 
 // I/O codes of failures that no system error code names, each with its text.
 constexpr DWORD kReadBeyondEndOfFile = 100;
@@ -81,5 +85,8 @@ const EOutOfMemory& OutOfMemoryError() noexcept;
 
 // String-table entry id of the program's module (empty when absent).
 std::string LoadResourceText(UINT id);
+// The same entry into buffer, cut to size - 1 characters and ended by a NUL;
+// gives its length (0 when absent). Needs no memory, for failure reporting.
+std::size_t LoadResourceTextInto(UINT id, char* buffer, int size) noexcept;
 
 }  // namespace platform

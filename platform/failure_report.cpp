@@ -40,8 +40,7 @@ char g_modulePath[65536];
 std::size_t FailureTextInto(char* out, std::size_t capacity, const Exception& error,
                             const void* location) {
   char pattern[256];
-  if (LoadStringA(GetModuleHandleA(nullptr), IDS_FAILURE_TEMPLATE, pattern, sizeof pattern) <= 0)
-    pattern[0] = '\0';
+  LoadResourceTextInto(IDS_FAILURE_TEMPLATE, pattern, sizeof pattern);
   const std::uint32_t offset = ModuleOffset(location, g_modulePath, sizeof g_modulePath);
   return FormatFailureText(out, capacity, pattern, error.KindName(), g_modulePath, offset,
                            error.Message().c_str());
@@ -86,8 +85,7 @@ void ReportFailure(const Exception& error, const void* location) noexcept {
   char text[kFailureTextLength + 1];
   char caption[64];
   FailureTextInto(text, sizeof text, error, location);
-  if (LoadStringA(GetModuleHandleA(nullptr), IDS_FAILURE_CAPTION, caption, sizeof caption) <= 0)
-    caption[0] = '\0';
+  LoadResourceTextInto(IDS_FAILURE_CAPTION, caption, sizeof caption);
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/line_list.h"
+#include "platform/path_text.h"
 #include "platform/string_ids.h"
 #include "platform/text_lines.h"
 #include "platform/unique_handle.h"
@@ -11,10 +12,10 @@
 namespace platform {
 namespace {
 
-// The folder part of path, with its final backslash ("." when there is none).
+// The folder of path, for temporary files beside it ("." when it names none).
 std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/:");
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  const std::string folder = FolderOfPath(path, &IsAnsiLeadByte);
+  return folder.empty() ? std::string(".") : folder;
 }
 
 bool WriteWhole(HANDLE file, const std::string& text) {

@@ -17,12 +17,10 @@ int CaselessCompareLocale(std::string_view a, std::string_view b) {
   const char* second = b.empty() ? "" : b.data();
   const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, first, static_cast<int>(a.size()),
                                     second, static_cast<int>(b.size()));
-  if (result != 0) return result - CSTR_EQUAL;
-  // The comparison refused the texts (a length beyond its reach): they are
-  // ordered byte by byte, so that equal means the same bytes and a sort
-  // still sees one order.
-  const int bytes = a.compare(b);
-  return bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
+  // With these flags and lengths the comparison fails only when it finds no
+  // memory for its work; an order of another kind would not ignore case.
+  if (result == 0) RaiseOutOfMemory();
+  return result - CSTR_EQUAL;
 }
 
 void LineList::CheckIndex(int index) const {

@@ -8,8 +8,8 @@
 namespace platform {
 
 // CompareStringA with LOCALE_USER_DEFAULT and NORM_IGNORECASE, full lengths.
-// Returns <0, 0 or >0. Should CompareStringA refuse the texts, they are
-// ordered byte by byte (equal only when the bytes are).
+// Returns <0, 0 or >0. Raises the out-of-memory error when CompareStringA
+// fails, which it does only for want of memory.
 int CaselessCompareLocale(std::string_view a, std::string_view b);
 
 class LineList {

@@ -65,6 +65,31 @@ struct KernelObjectTraits {
   static void Close(Type object) noexcept { CloseHandle(object); }
 };
 
+// The process and thread handles that CreateProcessA fills in, closed
+// together.
+class UniqueProcessInformation {
+ public:
+  UniqueProcessInformation() noexcept = default;
+  ~UniqueProcessInformation() { Reset(); }
+  UniqueProcessInformation(const UniqueProcessInformation&) = delete;
+  UniqueProcessInformation& operator=(const UniqueProcessInformation&) = delete;
+
+  const PROCESS_INFORMATION& Get() const noexcept { return info_; }
+  // For CreateProcessA's out-parameter: releases the held handles and exposes the record.
+  PROCESS_INFORMATION* Receive() noexcept {
+    Reset();
+    return &info_;
+  }
+  void Reset() noexcept {
+    if (info_.hThread) CloseHandle(info_.hThread);
+    if (info_.hProcess) CloseHandle(info_.hProcess);
+    info_ = PROCESS_INFORMATION{};
+  }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;

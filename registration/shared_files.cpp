@@ -15,9 +15,10 @@ int ReleaseSharedFile(const std::string& path) {
     return count;
   }
   registry.RemoveValue(path);
+  // The key goes only when a query says it holds no value: a failed query
+  // would take every other installation's counters with it.
   platform::KeyInfo info;
-  registry.QueryKeyInfo(info);
-  if (info.ValueCount == 0) registry.RemoveKey(kInstalledFilesKey);
+  if (registry.QueryKeyInfo(info) && info.ValueCount == 0) registry.RemoveKey(kInstalledFilesKey);
   return 0;
 }
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "platform/unique_handle.h"
-#include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/in_process_run.h"
+#include "tests/support/boxes.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/sample_installation.h"
 #include "tests/support/scratch.h"
 
@@ -15,7 +16,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-const char kProductKey[] = "Software\\Quenlar\\InstalledProducts\\Sample Library";
 const std::string kProduct = Sample::kProduct;
 const std::string kShared = "C:\\Program Files\\Quenlar\\Shared\\";
 
@@ -41,8 +41,8 @@ TEST(EndToEnd, TheSampleInstallationIsUndoneAsWindowsStartsTheUninstaller) {
   EXPECT_EQ(ReadBytes(files[2]), Sample::SampleFile("QnlCore.bpl"));
   for (const char* gone : {"\\Lib\\Win32", "\\Lib"}) EXPECT_FALSE(Exists(kProduct + gone)) << gone;
   for (const char* kept : {"\\Help", "", "\\units"}) EXPECT_TRUE(Exists(kProduct + kept)) << kept;
-  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles"), Lines{kShared + "QnlCore.bpl=1"});
-  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), kProductAfter);
+  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCountersKey), Lines{kShared + "QnlCore.bpl=1"});
+  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, ProductKey("Sample Library")), kProductAfter);
   EXPECT_EQ(ReadBytes(Sample::Include()),
             "// Sub-products switched on\r\n  {$DEFINE Grid}\r\n//  {$DEFINE DataGrid}\r\n  {$DEFINE Charts}\r\n"
             "{$I vx.inc}\r\n{$DEFINE Grid}\r\n");
@@ -50,7 +50,7 @@ TEST(EndToEnd, TheSampleInstallationIsUndoneAsWindowsStartsTheUninstaller) {
             ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n"
             ":Include delphi5.ohc\r\n");
   EXPECT_TRUE(KeyContents(HKEY_LOCAL_MACHINE, Record()).empty());
-  EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0"),
+  EXPECT_EQ(KeyContents(HKEY_LOCAL_MACHINE, kDelphi5Key),
             Lines{"RootDir=C:\\Program Files\\Borland\\Delphi5"});
 }
 

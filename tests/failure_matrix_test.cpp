@@ -12,6 +12,7 @@
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/in_process_run.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/sample_installation.h"
 #include "tests/support/scratch.h"
 
@@ -21,8 +22,7 @@ using Sample = SampleInstallation;
 namespace {
 
 const std::string kProduct = Sample::kProduct;
-const std::string kProductKey = "Software\\Quenlar\\InstalledProducts\\Sample Library";
-const std::string kCounters = "Software\\Quenlar\\InstalledFiles";
+const std::string kProductKey = ProductKey("Sample Library");
 const std::string kContents = Sample::kContents;
 const std::string kDataGrid = kProduct + "\\Lib\\Win32\\DataGrid.dcu";
 const std::string kCore = "C:\\Program Files\\Quenlar\\Shared\\QnlCore.bpl";
@@ -71,12 +71,29 @@ using Held = std::shared_ptr<void>;  // whatever a row keeps in place for the ru
 template <typename T, typename... A>
 Held Hold(A&&... args) { return std::make_shared<T>(std::forward<A>(args)...); }
 
-Held LockFile(const std::string& path) {
-  return std::shared_ptr<void>(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
+// The file held open with that sharing for the run; a file that cannot be
+// opened fails the row, which would otherwise run without its lock.
+Held HoldOpen(const std::string& path, DWORD sharing) {
+  auto file = std::make_shared<platform::UniqueFile>(
+      CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_TRUE(file->IsValid()) << "cannot hold " << path << " open";
+  return file;
 }
-Held ProgramInUse() {
-  return std::shared_ptr<void>(CreateFileA(kProgram.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
-}
+Held LockFile(const std::string& path) { return HoldOpen(path, 0); }
+Held ProgramInUse() { return HoldOpen(kProgram, FILE_SHARE_READ); }
+// Another program opens the file without sharing as the run loads it a
+// second time, and holds it for the rest of the run.
+struct LockedAtSecondLoad {
+  explicit LockedAtSecondLoad(std::string file) : path(std::move(file)) {}
+  std::string path;
+  int loads = 0;
+  platform::UniqueFile lock;
+  Spy<decltype(&CreateFileA)> spy{"kernel32.dll", "CreateFileA",
+      [this](LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
+        if (name == path && access == GENERIC_READ && disposition == OPEN_EXISTING && ++loads == 2)
+          lock.Reset(CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      }};
+};
 // A value with other data for the run; the value as it was (or none) after it.
 Held Data(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
   const std::optional<RegistryValue> before = ReadRegistryValue(root, key, name);
@@ -163,11 +180,11 @@ const Progress kHelpsFailed{3, true, true, true, 0, false, false};
 const Progress kSelfFailed{3, true, true, true, 2, true, false};
 
 const Row kRows[] = {
-    {"LaterCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kHelpFile, REG_SZ, "ab"); }, false,
+    {"LaterCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kHelpFile, REG_SZ, "ab"); }, false,
      "ERegistryException", "Invalid data type for '" + kHelpFile + "'", {2, false, false, false, 0, false, false}},
-    {"CounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "ab"); }, false,
+    {"CounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "ab"); }, false,
      "ERegistryException", "Invalid data type for '" + kDataGrid + "'", kFilesFailed},
-    {"CounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCounters, kDataGrid, REG_SZ, "abcdefghij"); }, false,
+    {"CounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "abcdefghij"); }, false,
      "ERegistryException", "Failed to get data for '" + kDataGrid + "'", kFilesFailed},
     {"CounterNotWritten", [] { return Refuse("advapi32.dll", "RegSetValueExA", &RefusedRegistryWrite); }, true,
      "ERegistryException", "Failed to set data for '" + kCore + "'", {2, false, false, false, 0, false, false}},
@@ -177,15 +194,17 @@ const Row kRows[] = {
      "Cannot open file " + kInclude, kIncludeFailed},
     {"IncludeFileCannotBeStored", [] { return ReadOnly(kInclude); }, false, "EFCreateError",
      "Cannot create file " + kInclude, kIncludeFailed},
-    {"RootDirNotText", [] { return Data(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0", "RootDir", REG_DWORD, "1234"); },
+    {"RootDirNotText", [] { return Data(HKEY_LOCAL_MACHINE, kDelphi5Key, "RootDir", REG_DWORD, "1234"); },
      false, "ERegistryException", "Invalid data type for 'RootDir'", kHelpsFailed},
     {"ContentsFileCannotBeLoaded", [] { return LockFile(kContents); }, false, "EFOpenError",
      "Cannot open file " + kContents, kHelpsFailed},
+    {"ContentsFileLockedHalfWay", [] { return Hold<LockedAtSecondLoad>(kContents); }, true, "EFOpenError",
+     "Cannot open file " + kContents, {3, true, true, true, 1, false, false}},
     {"ContentsFileCannotBeStored", [] { return ReadOnly(kContents); }, false, "EFCreateError",
      "Cannot create file " + kContents, kHelpsFailed},
-    {"ProgramCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCounters, kProgram, REG_SZ, "ab"); }, false,
+    {"ProgramCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kProgram, REG_SZ, "ab"); }, false,
      "ERegistryException", "Invalid data type for '" + kProgram + "'", kSelfFailed},
-    {"ProgramCounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCounters, kProgram, REG_SZ, "abcdefghij"); },
+    {"ProgramCounterTooLong", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kProgram, REG_SZ, "abcdefghij"); },
      false, "ERegistryException", "Failed to get data for '" + kProgram + "'", kSelfFailed},
     {"BatchFileNotCreated", [] { return Both(ProgramInUse(), Refuse("kernel32.dll", "CreateFileA", &BatchDenied, &g_realCreateFile)); },
      true, "EInOutError", "File access denied", kSelfFailed},
@@ -264,6 +283,7 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEnd
   EXPECT_EQ(done, row.done);
   if (!done.recordGone) {
     EXPECT_EQ(InstallerValues(), recordBefore);
+    EXPECT_FALSE(Exists(Sample::Batch()));
   }
   if (!done.withdrawn) {
     EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), registrationBefore);
@@ -275,17 +295,17 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEnd
   // Run again as the user would: first with the cause still there (it fails
   // alike and lowers no counter again), then with the cause gone.
   if (!row.inProcess && !done.recordGone) {
-    const auto counters = KeyContents(HKEY_CURRENT_USER, kCounters);
+    const auto counters = KeyContents(HKEY_CURRENT_USER, kCountersKey);
     ExpectTheRowsBox(row, RunWith(row));
     EXPECT_EQ(Observe(), row.done);
-    EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCounters), counters);
+    EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCountersKey), counters);
   }
   DWORD exitCode = 1;
   RunAndAnswer("\"" + kProgram + "\" \"" + Sample::kKeyName + "\"", {{"Uninstall", IDYES}}, &exitCode);
   EXPECT_EQ(exitCode, 0u);
   EXPECT_TRUE(GoneWithin({kProgram, Sample::Batch()}, 20000));
   EXPECT_EQ(Observe(), (Progress{3, true, true, true, 2, true, true}));
-  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCounters), std::vector<std::string>{kCore + "=1"});
+  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCountersKey), std::vector<std::string>{kCore + "=1"});
   EXPECT_EQ(ReadBytes(kCore), Sample::SampleFile("QnlCore.bpl"));
   EXPECT_EQ(ReadBytes(kContents), kContentsAfter);
 }

@@ -4,14 +4,13 @@
 #include "setup/uninstall_record.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/in_process_run.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/sample_installation.h"
 #include "tests/support/scratch.h"
 
 using namespace testing_support;
 
 namespace {
-
-const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
 
 // Every byte but CR, LF and NUL: junk that stays within one line.
 std::string LineJunk() {
@@ -52,7 +51,7 @@ TEST(HostileInput, HugeListsValuesAndFilesAreWorkedThroughWhole) {
   }
   WriteBytes(folder.File("HELP\\delphi5.cnt"), contents + ":Index Q=q.hlp\r\n");
   WriteBytes(folder.File("f9999.dcu"), "x");
-  SetRegistryValue(HKEY_CURRENT_USER, kCounters, folder.File("f9999.dcu"), REG_DWORD, std::string("\1\0\0\0", 4));
+  SetCounter(folder.File("f9999.dcu"), 1);
   record.SetValue("FILES", REG_SZ, files);
   record.SetValue("FOLDERS", REG_SZ, std::string(1 << 20, 'x'));  // one 1 MiB folder name
   record.SetValue("INSTALLEDHELPS", REG_SZ, "t99999.hlp\r\nq.hlp\r\nt0.hlp");
@@ -72,7 +71,7 @@ TEST(HostileInput, JunkAndNulBytesInEveryValueAndFileEndNothingAndLoseNothing) {
   CreateDirectoryA(folder.File("HELP").c_str(), nullptr);
   WriteBytes(folder.File("HELP\\delphi5.cnt"), "a=" + LineJunk() + "\r\nb=q.hlp\r\nc=x\r\n" + Tail());
   const std::string product = "QnlJunk" + LineJunk().substr(20, 50);
-  const std::string productKey = "Software\\Quenlar\\InstalledProducts\\" + product;
+  const std::string productKey = ProductKey(product);
   SetRegistryValue(HKEY_CURRENT_USER, productKey, "FolderName", REG_SZ, folder.Path() + Tail());
   SetRegistryValue(HKEY_CURRENT_USER, productKey, "Kept", REG_SZ, "1");
   CreateDirectoryA(folder.File("units").c_str(), nullptr);
@@ -105,14 +104,14 @@ TEST(HostileInput, NamesAndPathsAtTheirLimitsAndAHugeCommandLine) {
   const std::string file260 = file259 + "g";
   WriteBytes(file259, "x");
   for (const std::string& file : {file259, file260})
-    SetRegistryValue(HKEY_CURRENT_USER, kCounters, file, REG_DWORD, std::string("\1\0\0\0", 4));
+    SetCounter(file, 1);
   SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(longName), "FILES", REG_SZ, file259 + "\r\n" + file260);
   EntryOutcome outcome = RunFrom(folder, " " + longName);
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(file259.size(), 259u);
   EXPECT_FALSE(Exists(file259));
   EXPECT_TRUE(KeyContents(HKEY_LOCAL_MACHINE, UninstallKeyPath(longName)).empty());
-  DeleteTree(HKEY_CURRENT_USER, kCounters);
+  DeleteTree(HKEY_CURRENT_USER, kCountersKey);
 
   // A command line of 32 KiB: its word names no record (the registry refuses
   // such a name), every value reads empty, and the confirmation shows the

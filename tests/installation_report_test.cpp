@@ -7,6 +7,7 @@
 #include "setup/done_mark.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/boxes.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/scratch.h"
 
 using namespace testing_support;
@@ -14,8 +15,7 @@ using namespace testing_support;
 namespace {
 
 const char kProduct[] = "QnlReportTest";
-const std::string kProductKey = std::string("Software\\Quenlar\\InstalledProducts\\") + kProduct;
-const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
+const std::string kProductKey = ProductKey(kProduct);
 
 struct Value {
   std::string name;
@@ -167,7 +167,7 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
     ScratchRecord record;
     for (const Value& value : row.record) record.SetValue(value.name, value.type, value.data);
     for (const Value& value : row.product) SetRegistryValue(HKEY_CURRENT_USER, kProductKey, value.name, value.type, value.data);
-    for (const Value& value : row.counters) SetRegistryValue(HKEY_CURRENT_USER, kCounters, value.name, value.type, value.data);
+    for (const Value& value : row.counters) SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, value.name, value.type, value.data);
     if (!row.include.empty()) {
       CreateDirectoryA((f + "\\units").c_str(), nullptr);
       WriteBytes(f + "\\units\\prod.inc", row.include);
@@ -196,7 +196,7 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
       }
     }
     DeleteTree(HKEY_CURRENT_USER, kProductKey);
-    DeleteTree(HKEY_CURRENT_USER, kCounters);
+    DeleteTree(HKEY_CURRENT_USER, kCountersKey);
     GoneWithin({f + "\\$delme.bat"}, 10000);
     DeleteFileA(program.c_str());
     RemoveFolderTree(f + "\\HELP");

@@ -21,6 +21,11 @@ LineList Of(std::initializer_list<const char*> lines) {
   return list;
 }
 
+int WINAPI CompareWithoutMemory(LCID, DWORD, LPCSTR, int, LPCSTR, int) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
+}
+
 }  // namespace
 
 TEST(LineList, IndexesOutsideTheListFailNamingTheIndexAndChangeNothing) {
@@ -39,6 +44,15 @@ TEST(LineList, FindsTheFirstLineEqualWithoutRegardToCase) {
   EXPECT_EQ(Of({}).FindLine("ABC"), -1);
   EXPECT_EQ(Of({"a", "", ""}).FindLine(""), 1);
   EXPECT_EQ(Of({"\xe4rger"}).FindLine("\xc4RGER"), 0);  // the locale folds letters beyond A to Z
+}
+
+TEST(LineList, AComparisonWithoutMemoryRaisesOutOfMemoryRatherThanOrderingByBytes) {
+  LineList list = Of({"c:\\p", "C:\\P\\Lib"});
+  ImportSwap swap("kernel32.dll", "CompareStringA", reinterpret_cast<const void*>(&CompareWithoutMemory));
+  ASSERT_TRUE(swap.Swapped());
+  EXPECT_THROW(list.FindLine("C:\\P"), platform::OutOfMemoryRaise);
+  EXPECT_THROW(list.SortLines(), platform::OutOfMemoryRaise);
+  EXPECT_EQ(LinesOf(list), (std::vector<std::string>{"c:\\p", "C:\\P\\Lib"}));
 }
 
 TEST(LineList, SortsParentsBeforeTheirSubfoldersAndAppendsAfterSorting) {
@@ -149,6 +163,11 @@ BOOL WINAPI ReplaceRefused(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
   return FALSE;
 }
 
+BOOL WINAPI MoveRefused(LPCSTR, LPCSTR) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
 // Moves the target to the backup, then cannot move the new file in.
 BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD, LPVOID, LPVOID) {
   MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING);
@@ -239,6 +258,23 @@ TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPla
     EXPECT_EQ(ReadBytes(path), "new\r\n");
     EXPECT_TRUE(NoTemporaryFileLeft(folder));
   }
+}
+
+TEST(LineFile, WhenTheOldContentCannotBeMovedBackAfterAFailedReplaceTheBackupKeepsIt) {
+  ScratchFolder folder;
+  const std::string path = folder.File("prod.inc");
+  WriteBytes(path, "old\r\n");
+  ImportSwap replace("kernel32.dll", "ReplaceFileA", reinterpret_cast<const void*>(&ReplaceStoppedHalfWay));
+  ImportSwap move("kernel32.dll", "MoveFileA", reinterpret_cast<const void*>(&MoveRefused));
+  ASSERT_TRUE(replace.Swapped() && move.Swapped());
+  EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
+  EXPECT_FALSE(Exists(path));
+  // One file beside it: the backup with the old content; the new text's is gone.
+  WIN32_FIND_DATAA found;
+  const platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
+  ASSERT_TRUE(search.IsValid());
+  EXPECT_EQ(ReadBytes(folder.File(found.cFileName)), "old\r\n");
+  EXPECT_FALSE(FindNextFileA(search.Get(), &found));
 }
 
 TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {

@@ -11,6 +11,7 @@
 #include "platform/unique_handle.h"
 #include "registration/installed_products.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
@@ -19,7 +20,6 @@ using registration::UnregisterProduct;
 
 namespace {
 
-const char kProducts[] = "Software\\Quenlar\\InstalledProducts";
 const char kSaved[] = "Software\\Quenlar\\InstalledProducts kept aside by a test";
 
 // Moves a key of the user with all it holds; false when there is none.
@@ -48,10 +48,10 @@ std::string Names(const std::string& key) {
 // A product of its own with the values named, in a products key of its own:
 // the user's key is kept aside and put back afterwards.
 struct Registered {
-  const bool saved = MoveKey(kProducts, kSaved);
+  const bool saved = MoveKey(kProductsKey, kSaved);
   ScratchFolder folder;
   const std::string product = "Quenlar Test " + std::to_string(GetCurrentProcessId()) + " " + std::to_string(++count);
-  const std::string key = std::string(kProducts) + "\\" + product;
+  const std::string key = ProductKey(product);
   const std::string include = folder.File("units\\prod.inc");
   static inline int count = 0;
 
@@ -60,8 +60,8 @@ struct Registered {
     CreateDirectoryA(folder.File("units").c_str(), nullptr);
   }
   ~Registered() {
-    DeleteTree(HKEY_CURRENT_USER, kProducts);
-    if (saved) MoveKey(kSaved, kProducts);
+    DeleteTree(HKEY_CURRENT_USER, kProductsKey);
+    if (saved) MoveKey(kSaved, kProductsKey);
   }
 };
 
@@ -93,19 +93,19 @@ TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedReco
   for (const Row& row : rows) {
     SCOPED_TRACE(row.subProducts);
     Registered registered(row.values);
-    if (row.otherProduct) SetValue(std::string(kProducts) + "\\Other", "A");
+    if (row.otherProduct) SetValue(ProductKey("Other"), "A");
     UnregisterProduct(registered.product, row.subProducts);
     EXPECT_EQ(Names(registered.key), row.after);
-    EXPECT_EQ(Names(kProducts) != "gone", row.productsKeyStays);
+    EXPECT_EQ(Names(kProductsKey) != "gone", row.productsKeyStays);
   }
 }
 
 TEST(UnregisteringAProduct, WithoutNameOrRegisteredKeyChangesNothing) {
   Registered unregistered({});
-  SetValue(kProducts, "A");
+  SetValue(kProductsKey, "A");
   UnregisterProduct("", "A");
   UnregisterProduct(unregistered.product, "A");
-  EXPECT_EQ(Names(kProducts), "A\r\n");
+  EXPECT_EQ(Names(kProductsKey), "A\r\n");
 }
 
 TEST(UnregisteringAProduct, SwitchesTheIncludeFileToTheRemainingSubProducts) {

@@ -8,6 +8,7 @@
 
 #include "platform/errors.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 #include "ui/res_dialog.h"
@@ -18,8 +19,6 @@
 using namespace testing_support;
 
 namespace {
-
-const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
 
 struct Sent {
   int control;
@@ -37,15 +36,10 @@ void RecordSent(HWND dialog, int control, UINT message, WPARAM wParam, LPARAM lP
   g_sent.push_back({control, message, wParam, lParam, shown});
 }
 
-void SetCount(const std::string& path, DWORD type, const std::string& data) {
-  SetRegistryValue(HKEY_CURRENT_USER, kCounters, path, type, data);
-}
-void SetCount(const std::string& path, int count) { SetCount(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4)); }
-
 // The stored counter; -100 without counter key, -99 without counter.
 int CountOf(const std::string& path) {
-  if (!KeyExists(HKEY_CURRENT_USER, kCounters)) return -100;
-  const auto value = ReadRegistryValue(HKEY_CURRENT_USER, kCounters, path);
+  if (!KeyExists(HKEY_CURRENT_USER, kCountersKey)) return -100;
+  const auto value = ReadRegistryValue(HKEY_CURRENT_USER, kCountersKey, path);
   int count = -99;
   if (value && value->bytes.size() == sizeof count) std::memcpy(&count, value->bytes.data(), sizeof count);
   return count;
@@ -55,14 +49,15 @@ int CountOf(const std::string& path) {
 struct Phase {
   ScratchFolder folder;
   ScratchRecord record;
-  Phase() { DeleteTree(HKEY_CURRENT_USER, kCounters); g_sent.clear(); }
-  ~Phase() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
-  void Run(const std::string& files) const {
+  Phase() { DeleteTree(HKEY_CURRENT_USER, kCountersKey); g_sent.clear(); }
+  ~Phase() { DeleteTree(HKEY_CURRENT_USER, kCountersKey); }
+  // Without its spy the phase does not run, and the caller's line fails.
+  void Run(const std::string& files, int line = __builtin_LINE()) const {
     record.SetValue("FILES", REG_SZ, files);
     uninstall::SetUninstallKeyName(record.Name());
     Spy<decltype(&SendDlgItemMessageA)> spy("user32.dll", "SendDlgItemMessageA", nullptr, &RecordSent);
-    ASSERT_TRUE(spy.Swapped());
-    uninstall::RemoveInstalledFiles();
+    if (spy.Swapped()) return uninstall::RemoveInstalledFiles();
+    ADD_FAILURE_AT(__FILE__, line) << "SendDlgItemMessageA cannot be watched";
   }
 };
 
@@ -77,12 +72,12 @@ TEST(RemovingFiles, DeletesOnlyFilesWhoseCounterReachesZeroAndShowsEachPath) {
   const std::string amp = phase.folder.File("R&D.hlp");
   const std::string missing = phase.folder.File("missing.dll");
   for (const std::string& f : {once, shared, free, twice, amp}) WriteBytes(f, "x");
-  SetCount(once, 1);
-  SetCount(shared, 2);
-  SetCount(twice, 2);
-  SetCount(amp, 1);
-  SetCount(missing, 1);
-  SetCount("", 3);
+  SetCounter(once, 1);
+  SetCounter(shared, 2);
+  SetCounter(twice, 2);
+  SetCounter(amp, 1);
+  SetCounter(missing, 1);
+  SetCounter("", 3);
   phase.Run(once + "\r\n" + shared + "\r\n" + free + "\r\n" + twice + "\r\n\r\n" + twice + "\r\n" + amp + "\r\n" + missing);
 
   EXPECT_FALSE(Exists(once));
@@ -124,9 +119,9 @@ TEST(RemovingFiles, ACounterOfTheWrongTypeEndsThePhaseWithTheDialogGone) {
   const std::string bad = phase.folder.File("bad.dll");
   const std::string later = phase.folder.File("later.dll");
   for (const std::string& f : {first, bad, later}) WriteBytes(f, "x");
-  SetCount(first, 1);
-  SetCount(bad, REG_SZ, std::string("ab\0", 3));
-  SetCount(later, 1);
+  SetCounter(first, 1);
+  SetCounter(bad, REG_SZ, std::string("ab\0", 3));
+  SetCounter(later, 1);
   EXPECT_EQ(RaisedBy([&] { phase.Run(first + "\r\n" + bad + "\r\n" + later); }),
             "ERegistryException: Invalid data type for '" + bad + "'");
   EXPECT_TRUE(ui::LiveDialogs().empty());
@@ -154,7 +149,7 @@ std::shared_ptr<void> FailInsideTheWindowSystem(const char* function) {
 
 TEST(RemovingFiles, AHandlerFailureIsRaisedAtTheNextStepWhateverCallRanIt) {
   using Send = decltype(&SendDlgItemMessageA);
-  struct Step {
+  const struct Step {
     const char* function;
     std::shared_ptr<void> (*fail)(const char*);
     int callsBefore;
@@ -169,7 +164,7 @@ TEST(RemovingFiles, AHandlerFailureIsRaisedAtTheNextStepWhateverCallRanIt) {
     SCOPED_TRACE(std::string(step.function) + " " + std::to_string(step.callsBefore));
     Phase phase;
     const std::string files[] = {phase.folder.File("a.dll"), phase.folder.File("b.dll")};
-    for (const std::string& f : files) WriteBytes(f, "x"), SetCount(f, 1);
+    for (const std::string& f : files) WriteBytes(f, "x"), SetCounter(f, 1);
     phase.record.SetValue("FILES", REG_SZ, files[0] + "\r\n" + files[1]);
     uninstall::SetUninstallKeyName(phase.record.Name());
     const std::shared_ptr<void> spy = step.fail(step.function);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "registration/shared_files.h"
 #include "tests/support/import_swap.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/raised.h"
 #include "tests/support/scratch.h"
 
@@ -11,28 +14,25 @@ using namespace testing_support;
 
 namespace {
 
-const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
-
 // The real counter key, emptied before and removed after each test.
 struct Counters {
-  Counters() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
-  ~Counters() { DeleteTree(HKEY_CURRENT_USER, kCounters); }
-  static void Set(const std::string& path, DWORD type, const std::string& data) {
-    SetRegistryValue(HKEY_CURRENT_USER, kCounters, path, type, data);
-  }
-  static void SetCount(const std::string& path, int count) {
-    Set(path, REG_DWORD, std::string(reinterpret_cast<const char*>(&count), 4));
-  }
-  static bool KeyExists() { return testing_support::KeyExists(HKEY_CURRENT_USER, kCounters); }
+  Counters() { DeleteTree(HKEY_CURRENT_USER, kCountersKey); }
+  ~Counters() { DeleteTree(HKEY_CURRENT_USER, kCountersKey); }
+  static bool KeyExists() { return testing_support::KeyExists(HKEY_CURRENT_USER, kCountersKey); }
 };
+
+LONG WINAPI FailedKeyQuery(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                           LPDWORD, PFILETIME) {
+  return ERROR_OUTOFMEMORY;
+}
 
 }  // namespace
 
 TEST(SharedFileCounters, ReleasingLowersTheCountAndAZeroGoesWithItsKey) {
   Counters counters;
-  Counters::SetCount("C:\\P\\a.dll", 3);
-  Counters::SetCount("C:\\P\\b.dll", 1);
-  Counters::SetCount("C:\\P\\z.dll", 0);
+  SetCounter("C:\\P\\a.dll", 3);
+  SetCounter("C:\\P\\b.dll", 1);
+  SetCounter("C:\\P\\z.dll", 0);
   EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 2);
   EXPECT_EQ(SharedFileCount("C:\\P\\a.dll"), 2);
   EXPECT_EQ(ReleaseSharedFile("c:\\p\\B.DLL"), 0);
@@ -43,11 +43,21 @@ TEST(SharedFileCounters, ReleasingLowersTheCountAndAZeroGoesWithItsKey) {
   EXPECT_TRUE(Counters::KeyExists());
 }
 
-TEST(SharedFileCounters, ReleasingTheLastCounterRemovesTheKey) {
-  Counters counters;
-  Counters::SetCount("C:\\P\\a.dll", 1);
-  EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 0);
-  EXPECT_FALSE(Counters::KeyExists());
+TEST(SharedFileCounters, ReleasingTheLastCounterRemovesTheKeyOnlyWhenAQueryFindsItEmpty) {
+  for (const bool queryFails : {false, true}) {
+    SCOPED_TRACE(queryFails ? "the key cannot be queried" : "the key is queried");
+    Counters counters;
+    SetCounter("C:\\P\\a.dll", 1);
+    std::optional<ImportSwap> swap;
+    if (queryFails) {
+      SetCounter("C:\\Other\\b.dll", 5);
+      swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&FailedKeyQuery));
+    }
+    EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), 0);
+    swap.reset();
+    EXPECT_EQ(Counters::KeyExists(), queryFails);
+    EXPECT_EQ(SharedFileCount("C:\\Other\\b.dll"), queryFails ? 5 : -1);  // another product's counter stays
+  }
 }
 
 TEST(SharedFileCounters, WithoutKeyOrCounterTheResultIsMinusOneAndNothingIsCreated) {
@@ -55,15 +65,15 @@ TEST(SharedFileCounters, WithoutKeyOrCounterTheResultIsMinusOneAndNothingIsCreat
   EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), -1);
   EXPECT_EQ(SharedFileCount("C:\\P\\a.dll"), -1);
   EXPECT_FALSE(Counters::KeyExists());
-  Counters::SetCount("C:\\P\\other.dll", 0);
+  SetCounter("C:\\P\\other.dll", 0);
   EXPECT_EQ(ReleaseSharedFile("C:\\P\\a.dll"), -1);
   EXPECT_EQ(SharedFileCount("C:\\P\\other.dll"), 0);
 }
 
 TEST(SharedFileCounters, ATextCounterRaisesByItsSizeAndChangesNothing) {
   Counters counters;
-  Counters::Set("C:\\P\\short.dll", REG_SZ, std::string("ab\0", 3));
-  Counters::Set("C:\\P\\long.dll", REG_SZ, std::string("abcdefghij\0", 11));
+  SetCounter("C:\\P\\short.dll", REG_SZ, std::string("ab\0", 3));
+  SetCounter("C:\\P\\long.dll", REG_SZ, std::string("abcdefghij\0", 11));
   EXPECT_EQ(RaisedBy([] { ReleaseSharedFile("C:\\P\\short.dll"); }), "ERegistryException: Invalid data type for 'C:\\P\\short.dll'");
   EXPECT_EQ(RaisedBy([] { SharedFileCount("C:\\P\\long.dll"); }), "ERegistryException: Failed to get data for 'C:\\P\\long.dll'");
   EXPECT_TRUE(Counters::KeyExists());
@@ -71,7 +81,7 @@ TEST(SharedFileCounters, ATextCounterRaisesByItsSizeAndChangesNothing) {
 
 TEST(SharedFileCounters, AFailingWriteRaisesAndKeepsTheStoredCount) {
   Counters counters;
-  Counters::SetCount("C:\\P\\a.dll", 3);
+  SetCounter("C:\\P\\a.dll", 3);
   {
     ImportSwap swap("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void*>(&RefusedRegistryWrite));
     ASSERT_TRUE(swap.Swapped());

@@ -60,41 +60,29 @@ TEST(UninstallEntry, WithoutArgumentOrWithOnlyEmptyQuotesItRefusesAndLeavesTheRe
   }
 }
 
-TEST(UninstallEntry, AnsweringNoChangesNothing) {
-  Uninstaller uninstaller;
+TEST(UninstallEntry, TheConfirmationNamesTheRecordWholeAndOnlyYesGoesOn) {
   ScratchRecord record;
-  DWORD exitCode = 1;
-  const auto boxes = uninstaller.Run(" " + record.Name(), IDNO, &exitCode);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Are you sure you want to completely remove the " + record.Name() + "?");
-  EXPECT_EQ(boxes[0].buttons, (std::vector<int>{IDYES, IDNO}));
-  EXPECT_EQ(exitCode, 0u);
-  EXPECT_FALSE(record.Exists());
-}
-
-TEST(UninstallEntry, AQuotedNameWithSpacesIsShownWholeAndItsRecordIsDeleted) {
-  Uninstaller uninstaller;
-  ScratchRecord record;
-  const std::string name = record.Name() + " With Spaces";
-  DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(name));
-  SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(name), "PRODUCTNAME", REG_SZ, std::string("P\0", 2));
-  DWORD exitCode = 1;
-  const auto boxes = uninstaller.Run(" \"" + name + "\"", IDYES, &exitCode);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Are you sure you want to completely remove the " + name + "?");
-  EXPECT_EQ(exitCode, 0u);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath(name)));
-}
-
-TEST(UninstallEntry, AnsweredYesForAMissingRecordEndsWithNoRecordAndExitCode0) {
-  Uninstaller uninstaller;
-  ScratchRecord record;
-  DWORD exitCode = 1;
-  const auto boxes = uninstaller.Run(" " + record.Name() + " ignored words", IDYES, &exitCode);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Are you sure you want to completely remove the " + record.Name() + "?");
-  EXPECT_EQ(exitCode, 0u);
-  EXPECT_FALSE(record.Exists());
+  const std::string spaced = record.Name() + " With Spaces";
+  DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(spaced));
+  SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(spaced), "PRODUCTNAME", REG_SZ, std::string("P\0", 2));
+  const struct {
+    std::string arguments;
+    std::string name;
+    int answer;
+  } runs[] = {{" " + record.Name(), record.Name(), IDNO},  // no record is made
+              {" \"" + spaced + "\"", spaced, IDYES},      // quoted with spaces: its record is deleted
+              {" " + record.Name() + " ignored words", record.Name(), IDYES}};  // a missing record stays missing
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.arguments);
+    const Uninstaller uninstaller;
+    DWORD exitCode = 1;
+    const auto boxes = uninstaller.Run(run.arguments, run.answer, &exitCode);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Are you sure you want to completely remove the " + run.name + "?");
+    EXPECT_EQ(boxes[0].buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath(run.name)));
+  }
 }
 
 TEST(UninstallEntry, TheRefusalShowsTheErrorIconAndTheConfirmationTheQuestionIcon) {

@@ -1,6 +1,6 @@
 #include "uninstall/removal_batch.h"
 
-#include "setup/path_text.h"
+#include "platform/path_text.h"
 
 namespace uninstall {
 namespace {
@@ -15,7 +15,7 @@ std::string BatchArgument(const std::string& path) {
     text += c;
     if (c == '%') text += '%';
   }
-  return setup::QuoteText(text, '"');
+  return platform::QuoteText(text, '"');
 }
 
 }  // namespace

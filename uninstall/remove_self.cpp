@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "platform/errors.h"
+#include "platform/path_text.h"
 #include "platform/text_file.h"
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
-#include "setup/path_text.h"
 #include "uninstall/removal_batch.h"
 
 namespace uninstall {
@@ -17,8 +17,6 @@ namespace {
 static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of the 32-bit program");
 
 const char kBatchName[] = "$delme.bat";
-
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 // The text in the OEM code page, in which cmd and command.com read a batch
 // file; nothing when a character of it has no OEM form (the conversion would
@@ -79,9 +77,9 @@ DWORD AllowDeletion(const std::string& programPath) {
 // file's bare name from its folder, made the current one (which the batch
 // process inherits).
 std::string StartLine(const std::string& batchPath) {
-  if (batchPath.find('%') == std::string::npos) return setup::QuoteText(batchPath, '"');
-  SetCurrentDirectoryA(setup::FolderOfPath(batchPath, &IsLeadByte).c_str());
-  return setup::QuoteText(kBatchName, '"');
+  if (batchPath.find('%') == std::string::npos) return platform::QuoteText(batchPath, '"');
+  SetCurrentDirectoryA(platform::FolderOfPath(batchPath, &platform::IsAnsiLeadByte).c_str());
+  return platform::QuoteText(kBatchName, '"');
 }
 
 }  // namespace
@@ -103,7 +101,7 @@ void RemoveSelf(const std::string& programPath) {
 }
 
 std::string RemovalBatchPath(const std::string& programPath) {
-  return setup::AddTrailingBackslash(setup::FolderOfPath(programPath, &IsLeadByte)) + kBatchName;
+  return setup::AddTrailingBackslash(platform::FolderOfPath(programPath, &platform::IsAnsiLeadByte)) + kBatchName;
 }
 
 bool RunHidden(const std::string& commandLine) {
@@ -111,14 +109,10 @@ bool RunHidden(const std::string& commandLine) {
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION created{};
+  platform::UniqueProcessInformation created;
   std::string line = commandLine;  // CreateProcessA may write into it
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                      &startup, &created))
-    return false;
-  platform::UniqueKernelObject process(created.hProcess);
-  platform::UniqueKernelObject thread(created.hThread);
-  return true;
+  return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &startup, created.Receive()) != FALSE;
 }
 
 }  // namespace uninstall

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "setup/path_text.h"
+#include "platform/path_text.h"
 
 namespace {
 
@@ -15,10 +15,10 @@ bool NoLeadBytes(unsigned char) { return false; }
 bool ShiftJisLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool HighLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
-const setup::LeadByteTest kCodePages[] = {&NoLeadBytes, &ShiftJisLeadByte, &HighLeadByte};
+const platform::LeadByteTest kCodePages[] = {&NoLeadBytes, &ShiftJisLeadByte, &HighLeadByte};
 
 // Where the characters of path begin, by the code page's lead bytes.
-bool IsCharacterStart(const std::string& path, std::size_t at, setup::LeadByteTest isLeadByte) {
+bool IsCharacterStart(const std::string& path, std::size_t at, platform::LeadByteTest isLeadByte) {
   std::size_t i = 0;
   while (i < at) i += isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size() ? 2 : 1;
   return i == at;
@@ -28,9 +28,9 @@ bool IsCharacterStart(const std::string& path, std::size_t at, setup::LeadByteTe
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const setup::LeadByteTest isLeadByte = kCodePages[data[0] % 3];
+  const platform::LeadByteTest isLeadByte = kCodePages[data[0] % 3];
   const std::string path(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const std::string folder = setup::FolderOfPath(path, isLeadByte);
+  const std::string folder = platform::FolderOfPath(path, isLeadByte);
   if (path.compare(0, folder.size(), folder) != 0 || !IsCharacterStart(path, folder.size(), isLeadByte))
     std::abort();
   for (std::size_t i = folder.size(); i < path.size(); ++i) {
@@ -40,6 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   bool hasHighBytes = false;
   for (const char c : path) hasHighBytes |= static_cast<unsigned char>(c) >= 0x80;
-  if (!hasHighBytes && folder != setup::FolderOfPath(path, &NoLeadBytes)) std::abort();
+  if (!hasHighBytes && folder != platform::FolderOfPath(path, &NoLeadBytes)) std::abort();
   return 0;
 }

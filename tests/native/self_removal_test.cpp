@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "setup/path_text.h"
+#include "platform/path_text.h"
 #include "uninstall/removal_batch.h"
 
 namespace {
@@ -24,16 +24,16 @@ TEST(FolderOfPath, DropsTheFileNameAndTheFinalBackslashButARootKeepsIt) {
       {"C:\\Q\\\\x.exe", "C:\\Q\\\\"},
       {"", ""},
   };
-  for (const auto& [path, folder] : rows) EXPECT_EQ(setup::FolderOfPath(path, &NoLeadBytes), folder) << path;
+  for (const auto& [path, folder] : rows) EXPECT_EQ(platform::FolderOfPath(path, &NoLeadBytes), folder) << path;
   // "\x95\x5C" is one character in code page 932: its second byte is no backslash.
-  EXPECT_EQ(setup::FolderOfPath("C:\\\x95\x5C\\a.exe", &ShiftJisLeadByte), "C:\\\x95\x5C");
-  EXPECT_EQ(setup::FolderOfPath("C:\\Q\\\x95\x5C" "a.exe", &ShiftJisLeadByte), "C:\\Q");
-  EXPECT_EQ(setup::FolderOfPath("C:\\Q\\\x95\x5C" "a.exe", &NoLeadBytes), "C:\\Q\\\x95");
+  EXPECT_EQ(platform::FolderOfPath("C:\\\x95\x5C\\a.exe", &ShiftJisLeadByte), "C:\\\x95\x5C");
+  EXPECT_EQ(platform::FolderOfPath("C:\\Q\\\x95\x5C" "a.exe", &ShiftJisLeadByte), "C:\\Q");
+  EXPECT_EQ(platform::FolderOfPath("C:\\Q\\\x95\x5C" "a.exe", &NoLeadBytes), "C:\\Q\\\x95");
 }
 
 TEST(RemovalBatch, QuotesEveryPathInItsFiveLines) {
   const std::vector<std::string> expected = {":Repeat", "del \"C:\\P Q\\u.exe\"", "del \"C:\\P Q\\u.exe\" /aH",
                                              "if exist \"C:\\P Q\\u.exe\" goto Repeat", "del \"C:\\P Q\\$delme.bat\""};
   EXPECT_EQ(uninstall::RemovalBatchLines("C:\\P Q\\u.exe", "C:\\P Q\\$delme.bat"), expected);
-  EXPECT_EQ(setup::QuoteText("", '"'), "\"\"");
+  EXPECT_EQ(platform::QuoteText("", '"'), "\"\"");
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/failure_report.h"
+#include "platform/unique_handle.h"
 #include "tests/support/import_swap.h"
 #include "uninstall/uninstall_run.h"
 
@@ -50,12 +51,13 @@ EntryOutcome RunEntryInProcess(const std::string& programPath, const std::string
   g_realModuleFileName = reinterpret_cast<decltype(&GetModuleFileNameA)>(moduleName.Original());
   Answering answering;
   answering.answers = &answers;
-  HANDLE thread = CreateThread(nullptr, 0, &Answering::Loop, &answering, 0, nullptr);
   EntryOutcome outcome;
-  outcome.exitCode = platform::RunProgram(&uninstall::UninstallEntry);
-  answering.stop = true;
-  WaitForSingleObject(thread, INFINITE);
-  CloseHandle(thread);
+  {
+    const platform::UniqueKernelObject thread(CreateThread(nullptr, 0, &Answering::Loop, &answering, 0, nullptr));
+    outcome.exitCode = platform::RunProgram(&uninstall::UninstallEntry);
+    answering.stop = true;
+    if (thread.IsValid()) WaitForSingleObject(thread.Get(), INFINITE);
+  }
   outcome.boxes = std::move(answering.boxes);  // no allocation: memory may be running out
   return outcome;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/unique_handle.h"
+#include "tests/support/product_keys.h"
 #include "tests/support/scratch.h"
 
 namespace testing_support {
@@ -18,11 +19,9 @@ std::string RepositoryPath(const std::string& relative) { return WindowsPathOf(Q
 void RunAndWait(std::string commandLine) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
-  const platform::UniqueKernelObject process(info.hProcess);
-  const platform::UniqueKernelObject thread(info.hThread);
-  WaitForSingleObject(process.Get(), 30000);
+  platform::UniqueProcessInformation info;
+  if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, info.Receive()))
+    WaitForSingleObject(info.Get().hProcess, 30000);
 }
 
 }  // namespace
@@ -46,10 +45,10 @@ void SampleInstallation::RemoveEverything() {
   RemoveFolderTree("C:\\Program Files\\Quenlar");
   RemoveFolderTree("C:\\Program Files\\Borland\\Delphi5");
   DeleteTree(HKEY_LOCAL_MACHINE, kRecord);
-  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles");
-  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledProducts\\Sample Library");
-  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledProducts");  // only when empty
-  DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0");
+  DeleteTree(HKEY_CURRENT_USER, kCountersKey);
+  DeleteTree(HKEY_CURRENT_USER, ProductKey("Sample Library"));
+  RegDeleteKeyA(HKEY_CURRENT_USER, kProductsKey);  // only when empty
+  DeleteTree(HKEY_LOCAL_MACHINE, kDelphi5Key);
 }
 
 SampleInstallation::SampleInstallation() {

@@ -44,21 +44,20 @@ std::string ReadBytes(const std::string& path) {
 void CopyFolderTree(const std::string& from, const std::string& to) {
   CreateDirectoryA(to.c_str(), nullptr);
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const platform::UniqueFind search(FindFirstFileA((from + "\\*").c_str(), &found));
+  if (!search.IsValid()) return;
   do {
     const std::string name = found.cFileName;
     if (name == "." || name == "..") continue;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyFolderTree(from + "\\" + name, to + "\\" + name);
     else CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  } while (FindNextFileA(search.Get(), &found));
 }
 
 void RemoveFolderTree(const std::string& path) {
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  const platform::UniqueFind search(FindFirstFileA((path + "\\*").c_str(), &found));
+  if (search.IsValid()) {
     do {
       const std::string name = found.cFileName;
       if (name == "." || name == "..") continue;
@@ -66,8 +65,7 @@ void RemoveFolderTree(const std::string& path) {
       SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolderTree(child);
       else DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.Get(), &found));
   }
   RemoveDirectoryA(path.c_str());
 }

@@ -1,14 +1,19 @@
-// Path texts that need no Win32: quoting and the folder of a path.
+// Path texts: quoting and the folder of a path, by characters of the ANSI
+// code page; only IsAnsiLeadByte needs Win32.
 #pragma once
 #include <string>
 
-namespace setup {
+namespace platform {
 
 // The character, the text, the character; nothing inside is escaped.
 std::string QuoteText(const std::string& text, char quote);
 
 // Tells whether a byte starts a double-byte character in the code page.
 using LeadByteTest = bool (*)(unsigned char byte);
+
+// The lead bytes of the process's ANSI code page (IsDBCSLeadByte); Windows
+// builds only.
+bool IsAnsiLeadByte(unsigned char byte);
 
 // The first i characters of path, i being the position of its last "\" or
 // ":" (0 without either), less the final backslash unless it follows a drive
@@ -17,4 +22,4 @@ using LeadByteTest = bool (*)(unsigned char byte);
 // no delimiter.
 std::string FolderOfPath(const std::string& path, LeadByteTest isLeadByte);
 
-}  // namespace setup
+}  // namespace platform

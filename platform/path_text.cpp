@@ -1,6 +1,6 @@
-#include "setup/path_text.h"
+#include "platform/path_text.h"
 
-namespace setup {
+namespace platform {
 
 std::string QuoteText(const std::string& text, char quote) { return quote + text + quote; }
 
@@ -23,4 +23,4 @@ std::string FolderOfPath(const std::string& path, LeadByteTest isLeadByte) {
   return path.substr(0, end);
 }
 
-}  // namespace setup
+}  // namespace platform
