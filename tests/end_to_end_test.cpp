@@ -86,7 +86,7 @@ TEST(EndToEnd, AContentsFileLockedHalfWayEndsTheRunAndARunAgainRemovesExactlyThe
   EXPECT_TRUE(Exists(Sample::Program()));
   EXPECT_FALSE(Exists(Sample::Batch()));
   EXPECT_FALSE(Exists(kProduct + "\\Lib"));  // the phases before it are done
-  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kProductKey), kProductAfter);
+  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, ProductKey("Sample Library")), kProductAfter);
 
   // Run again, nothing held: the first entry's line is not taken a second
   // time (the other product's), nor QnlCore.bpl's counter released again.
@@ -95,6 +95,6 @@ TEST(EndToEnd, AContentsFileLockedHalfWayEndsTheRunAndARunAgainRemovesExactlyThe
   EXPECT_EQ(exitCode, 0u);
   EXPECT_EQ(ReadBytes(Sample::kContents),
             ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n" + otherLines);
-  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles"), Lines{kShared + "QnlCore.bpl=1"});
+  EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCountersKey), Lines{kShared + "QnlCore.bpl=1"});
   EXPECT_TRUE(KeyContents(HKEY_LOCAL_MACHINE, Record()).empty());
 }
