@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include "platform/ansi_text.h"
 #include "platform/unique_handle.h"
 
 namespace setup {
 
 std::string AddTrailingBackslash(const std::string& path) {
-  if (path.empty() || path.back() == '\\') return path;
+  // By the last character: in a double-byte code page "表" ends in the byte
+  // 0x5C and still needs its backslash.
+  if (path.empty() || platform::EndsWithCharacter(path, '\\', &platform::IsAnsiLeadByte)) return path;
   return path + '\\';
 }
 

@@ -2,13 +2,15 @@
 #pragma once
 #include <string>
 
+#include "platform/ansi_text.h"
+
 namespace setup {
 
 // The character, the text, the character; nothing inside is escaped.
 std::string QuoteText(const std::string& text, char quote);
 
 // Tells whether a byte starts a double-byte character in the code page.
-using LeadByteTest = bool (*)(unsigned char byte);
+using LeadByteTest = platform::LeadByteTest;
 
 // The first i characters of path, i being the position of its last "\" or
 // ":" (0 without either), less the final backslash unless it follows a drive
