@@ -4,14 +4,12 @@
 
 #include "platform/ansi_text.h"
 #include "platform/unique_handle.h"
+#include "setup/path_text.h"
 
 namespace setup {
 
 std::string AddTrailingBackslash(const std::string& path) {
-  // By the last character: in a double-byte code page "表" ends in the byte
-  // 0x5C and still needs its backslash.
-  if (path.empty() || platform::EndsWithCharacter(path, '\\', &platform::IsAnsiLeadByte)) return path;
-  return path + '\\';
+  return AddTrailingBackslash(path, &platform::IsAnsiLeadByte);
 }
 
 bool FileIsPresent(const std::string& path) {

@@ -7,6 +7,7 @@
 #include "platform/line_list.h"
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
+#include "setup/path_text.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/raised.h"
 #include "tests/support/scratch.h"
@@ -87,10 +88,40 @@ TEST(LineFile, AMissingFileCannotBeOpenedAndTheListStays) {
   EXPECT_EQ(list.LineCount(), 1);
 }
 
-TEST(PathHelpers, AddTrailingBackslashLooksOnlyAtTheLastCharacter) {
-  EXPECT_EQ(setup::AddTrailingBackslash(""), "");
-  EXPECT_EQ(setup::AddTrailingBackslash("C:\\D5"), "C:\\D5\\");
-  EXPECT_EQ(setup::AddTrailingBackslash("C:\\D5\\\\"), "C:\\D5\\\\");
+namespace {
+
+// The lead bytes of a code page as Windows has them.
+template <UINT CodePage>
+bool LeadByteOf(unsigned char byte) {
+  return IsDBCSLeadByteEx(CodePage, byte) != FALSE;
+}
+
+}  // namespace
+
+TEST(PathHelpers, AddTrailingBackslashAndFolderOfPathLookAtCharactersNotBytes) {
+  // Each double-byte character here ends in 0x5C: "表" (932), "乗" (936), "許" (950).
+  const struct {
+    setup::LeadByteTest codePage;
+    const char* name;
+    std::string path, withBackslash, folderOfFile;
+  } rows[] = {{&LeadByteOf<1252>, "1252", "", "", ""},
+              {&LeadByteOf<1252>, "1252", "C:\\D5", "C:\\D5\\", "C:\\D5"},
+              {&LeadByteOf<1252>, "1252", "C:\\D5\\\\", "C:\\D5\\\\", "C:\\D5\\\\"},
+              {&LeadByteOf<932>, "932", "C:\\Q\x95\x5C", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C"},
+              {&LeadByteOf<932>, "932", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C"},
+              {&LeadByteOf<932>, "932", "C:\\", "C:\\", "C:\\"},
+              {&LeadByteOf<936>, "936", "C:\\\x81\x5C", "C:\\\x81\x5C\\", "C:\\\x81\x5C"},
+              {&LeadByteOf<950>, "950", "D:\\\xB3\x5C\xB3\x5C", "D:\\\xB3\x5C\xB3\x5C\\", "D:\\\xB3\x5C\xB3\x5C"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.name) + ": " + row.path);
+    EXPECT_EQ(setup::AddTrailingBackslash(row.path, row.codePage), row.withBackslash);
+    if (!row.path.empty()) {
+      EXPECT_EQ(setup::FolderOfPath(setup::AddTrailingBackslash(row.path, row.codePage) + "uninst.exe", row.codePage),
+                row.folderOfFile);
+    }
+  }
+  // The process's own code page here is 1252, where 0x5C after 0x95 is a backslash.
+  EXPECT_EQ(setup::AddTrailingBackslash("C:\\Q\x95\x5C"), "C:\\Q\x95\x5C");
 }
 
 TEST(PathHelpers, FileIsPresentOnlyForFiles) {
