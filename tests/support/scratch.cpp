@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -156,7 +157,12 @@ std::string WindowsPathOf(const std::string& hostPath) {
   return path;
 }
 
-std::string UninstallProgram() { return WindowsPathOf(QNL_UNINSTALL_PROGRAM); }
+std::string UninstallProgram() {
+  // A run may name another build of it (a Windows path), as the rows of the
+  // Windows 9x versions do.
+  if (const char* other = std::getenv("QNL_UNINSTALL_PROGRAM")) return other;
+  return WindowsPathOf(QNL_UNINSTALL_PROGRAM);
+}
 
 void CopyUninstallProgram(const std::string& path) {
   EXPECT_TRUE(CopyFileA(UninstallProgram().c_str(), path.c_str(), FALSE))
