@@ -104,22 +104,18 @@ TEST(PathHelpers, AddTrailingBackslashAndFolderOfPathLookAtCharactersNotBytes) {
     setup::LeadByteTest codePage;
     const char* name;
     std::string path, withBackslash, folderOfFile;
-  } rows[] = {{&LeadByteOf<1252>, "1252", "", "", ""},
-              {&LeadByteOf<1252>, "1252", "C:\\D5", "C:\\D5\\", "C:\\D5"},
+  } rows[] = {{&LeadByteOf<1252>, "1252", "C:\\D5", "C:\\D5\\", "C:\\D5"},
               {&LeadByteOf<1252>, "1252", "C:\\D5\\\\", "C:\\D5\\\\", "C:\\D5\\\\"},
               {&LeadByteOf<932>, "932", "C:\\Q\x95\x5C", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C"},
               {&LeadByteOf<932>, "932", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C"},
-              {&LeadByteOf<932>, "932", "C:\\", "C:\\", "C:\\"},
               {&LeadByteOf<936>, "936", "C:\\\x81\x5C", "C:\\\x81\x5C\\", "C:\\\x81\x5C"},
               {&LeadByteOf<950>, "950", "D:\\\xB3\x5C\xB3\x5C", "D:\\\xB3\x5C\xB3\x5C\\", "D:\\\xB3\x5C\xB3\x5C"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.name) + ": " + row.path);
     EXPECT_EQ(setup::AddTrailingBackslash(row.path, row.codePage), row.withBackslash);
-    if (!row.path.empty()) {
-      EXPECT_EQ(setup::FolderOfPath(setup::AddTrailingBackslash(row.path, row.codePage) + "uninst.exe", row.codePage),
-                row.folderOfFile);
-    }
+    EXPECT_EQ(setup::FolderOfPath(row.withBackslash + "uninst.exe", row.codePage), row.folderOfFile);
   }
+  EXPECT_EQ(setup::AddTrailingBackslash(""), "");
   // The process's own code page here is 1252, where 0x5C after 0x95 is a backslash.
   EXPECT_EQ(setup::AddTrailingBackslash("C:\\Q\x95\x5C"), "C:\\Q\x95\x5C");
 }
@@ -174,14 +170,10 @@ BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD,
   return FALSE;
 }
 
-BOOL WINAPI MoveFileExRefused(LPCSTR, LPCSTR, DWORD) {
-  SetLastError(ERROR_ACCESS_DENIED);
-  return FALSE;
-}
-
-// MoveFileExA as Windows 9x exports it.
-BOOL WINAPI MoveFileExNotImplemented(LPCSTR, LPCSTR, DWORD) {
-  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+// MoveFileExA refused, or as Windows 9x exports it (not implemented).
+template <DWORD Error>
+BOOL WINAPI MoveFileExFails(LPCSTR, LPCSTR, DWORD) {
+  SetLastError(Error);
   return FALSE;
 }
 
@@ -225,7 +217,7 @@ class OlderWindows {
     g_replaceFile = way != Replacement::ReplaceFile ? nullptr
                     : standIn ? bound
                               : g_realGetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileA");
-    g_moveFileEx = way == Replacement::MoveFilePairs ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&MoveFileExNotImplemented))
+    g_moveFileEx = way == Replacement::MoveFilePairs ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&MoveFileExFails<ERROR_CALL_NOT_IMPLEMENTED>))
                    : way == Replacement::MoveFileEx  ? bound
                                                      : nullptr;
   }
@@ -348,7 +340,7 @@ TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPla
       {Replacement::ReplaceFile, "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile)},
       {Replacement::ReplaceFile, "ReplaceFileA", reinterpret_cast<const void*>(&ReplaceRefused)},
       {Replacement::ReplaceFile, "ReplaceFileA", reinterpret_cast<const void*>(&ReplaceStoppedHalfWay)},
-      {Replacement::MoveFileEx, "MoveFileExA", reinterpret_cast<const void*>(&MoveFileExRefused)},
+      {Replacement::MoveFileEx, "MoveFileExA", reinterpret_cast<const void*>(&MoveFileExFails<ERROR_ACCESS_DENIED>)},
       {Replacement::MoveFilePairs, "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile)},
       {Replacement::MoveFilePairs, "MoveFileA", reinterpret_cast<const void*>(&MoveRefused<1>)},
       {Replacement::MoveFilePairs, "MoveFileA", reinterpret_cast<const void*>(&MoveRefused<2>)}};
