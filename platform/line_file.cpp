@@ -28,8 +28,8 @@ using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
 // MoveFileExA at most as a stub that fails.
 template <typename Function>
 Function KernelFunction(const char* name) {
-  const FARPROC bound = GetProcAddress(GetModuleHandleA("kernel32.dll"), name);
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(bound));
+  const auto bound = reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
+  return reinterpret_cast<Function>(bound);
 }
 
 bool WriteWhole(HANDLE file, const std::string& text) {

@@ -53,7 +53,7 @@ void LayOutInstallation() {
   const std::string one("\1\0\0\0", 4);
   SetRegistryValue(HKEY_CURRENT_USER, "Software\\Quenlar\\InstalledFiles", kDcu, REG_DWORD, one);
   for (const char* subProduct : {"Grid", "Nouryoku"})
-    SetRegistryValue(HKEY_CURRENT_USER, kProductKey, subProduct, REG_SZ, std::string("1", 2));
+    SetRegistryValue(HKEY_CURRENT_USER, kProductKey, subProduct, REG_SZ, std::string("1") + '\0');
   SetRegistryValue(HKEY_CURRENT_USER, kProductKey, "FolderName", REG_SZ, kProduct + '\0');
   SetRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\5.0", "RootDir", REG_SZ, kRoot + '\0');
 }
