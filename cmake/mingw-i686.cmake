@@ -9,6 +9,12 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-${MINGW_THREAD_MODEL})
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-${MINGW_THREAD_MODEL})
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+# The Pentium Pro (i686) is the oldest processor the program runs on: the C
+# and C++ run-time libraries of mingw-w64 are built for it (they use its
+# conditional moves), so the program's own code is too, whatever the
+# compiler's default (scripts/check-processor).
+set(CMAKE_C_FLAGS_INIT "-march=pentiumpro")
+set(CMAKE_CXX_FLAGS_INIT "-march=pentiumpro")
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

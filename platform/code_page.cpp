@@ -1,7 +1,7 @@
-// The process's ANSI code page, for walking path texts by characters.
+// The process's ANSI code page, for the character walks of platform/ansi_text.
 #include <windows.h>
 
-#include "platform/path_text.h"
+#include "platform/ansi_text.h"
 
 namespace platform {
 

@@ -14,15 +14,22 @@ constexpr int kRuntimeErrorNumber = 217;
 // The failure text keeps this many characters; the buffers hold one more for the NUL.
 constexpr std::size_t kFailureTextLength = 1024;
 
+// The module that holds a code location: the base of the allocation that
+// the location lies in, which for code is the start of its module's image.
+// (Every raise lies in the program's own file; VirtualQuery answers on every
+// Windows, where GetModuleHandleExA would keep the program from loading on
+// Windows 9x, NT 4.0 and 2000.)
+HMODULE ModuleOf(const void* location) {
+  MEMORY_BASIC_INFORMATION region{};
+  if (location && VirtualQuery(location, &region, sizeof region) != 0 && region.AllocationBase)
+    return static_cast<HMODULE>(region.AllocationBase);
+  return GetModuleHandleA(nullptr);
+}
+
 // Offset of location from the start of the module that holds it, and that
 // module's path.
 std::uint32_t ModuleOffset(const void* location, char* modulePath, DWORD pathSize) {
-  HMODULE module = nullptr;
-  if (!location || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                       static_cast<LPCSTR>(location), &module)) {
-    module = GetModuleHandleA(nullptr);
-  }
+  const HMODULE module = ModuleOf(location);
   if (modulePath) {
     const DWORD length = GetModuleFileNameA(module, modulePath, pathSize);
     modulePath[length < pathSize ? length : 0] = '\0';
@@ -43,7 +50,7 @@ std::size_t FailureTextInto(char* out, std::size_t capacity, const Exception& er
   LoadResourceTextInto(IDS_FAILURE_TEMPLATE, pattern, sizeof pattern);
   const std::uint32_t offset = ModuleOffset(location, g_modulePath, sizeof g_modulePath);
   return FormatFailureText(out, capacity, pattern, error.KindName(), g_modulePath, offset,
-                           error.Message().c_str());
+                           error.Message().c_str(), &IsAnsiLeadByte);
 }
 
 [[noreturn]] void ReportRuntimeError(const void* location) noexcept {

@@ -2,15 +2,17 @@
 
 #include <cstring>
 
+#include "platform/ansi_text.h"
+
 #include "platform/text_format.h"
 
 namespace platform {
 
 std::size_t FormatFailureText(char* out, std::size_t capacity, const char* pattern,
                               const char* kindName, const char* modulePath,
-                              std::uint32_t offset, const char* message) {
-  const char* moduleName = modulePath ? modulePath : "";
-  if (const char* slash = std::strrchr(moduleName, '\\')) moduleName = slash + 1;
+                              std::uint32_t offset, const char* message, LeadByteTest isLeadByte) {
+  const char* path = modulePath ? modulePath : "";
+  const char* moduleName = path + AfterLastOf(path, "\\", isLeadByte);
   const char* text = message ? message : "";
   const std::size_t length = std::strlen(text);
   const char* period = (length > 0 && text[length - 1] != '.') ? "." : "";

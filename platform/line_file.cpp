@@ -2,6 +2,7 @@
 // exclusive access for the length of the read or the write.
 #include <windows.h>
 
+#include "platform/ansi_text.h"
 #include "platform/errors.h"
 #include "platform/line_list.h"
 #include "platform/path_text.h"
@@ -16,6 +17,19 @@ namespace {
 std::string FolderOf(const std::string& path) {
   const std::string folder = FolderOfPath(path, &IsAnsiLeadByte);
   return folder.empty() ? std::string(".") : folder;
+}
+
+using ReplaceFileFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
+using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+
+// A kernel32 function that older Windows lack, bound when it is needed
+// (nullptr where it is missing), so that the program loads on every Windows
+// from 95 on: ReplaceFileA came with Windows 2000, and Windows 9x has
+// MoveFileExA at most as a stub that fails.
+template <typename Function>
+Function KernelFunction(const char* name) {
+  const auto bound = reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
+  return reinterpret_cast<Function>(bound);
 }
 
 bool WriteWhole(HANDLE file, const std::string& text) {
@@ -85,27 +99,64 @@ void StoreNewFile(UniqueFile created, const std::string& path, const std::string
   made.Keep();
 }
 
-// Puts the written temporary file in the target's place with ReplaceFileA,
-// which keeps the target's attributes, security and creation time. The
-// target's old content goes to a backup file beside it first, so that a
-// replacement that stops half-way can always be undone. False, with the
-// target as it was, when the replacement did not take.
-bool ReplaceWithTemporary(const std::string& path, MadeFile& temp) {
-  MadeFile backup(MakeTemporaryFile(FolderOf(path)));
-  if (backup.Path().empty()) return false;
-  if (ReplaceFileA(path.c_str(), temp.Path().c_str(), backup.Path().c_str(),
-                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-    temp.Keep();
-    return true;
-  }
-  // The target moved to the backup but the new file did not follow: move the
-  // old content back. Should even that fail, the backup keeps it.
+// The target moved to the backup but the new file did not follow: the old
+// content moves back. Should even that fail, the backup keeps it, and the
+// store fails naming the target.
+void RestoreFromBackup(const std::string& path, MadeFile& backup) {
   if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
       !MoveFileA(backup.Path().c_str(), path.c_str())) {
     backup.Keep();
     RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   }
+}
+
+// Windows 2000 and later: ReplaceFileA keeps the target's attributes,
+// security and creation time. The target's old content goes to a backup file
+// beside it first, so that a replacement that stops half-way can be undone.
+bool ReplaceKeepingTarget(ReplaceFileFunction replaceFile, const std::string& path, MadeFile& temp) {
+  MadeFile backup(MakeTemporaryFile(FolderOf(path)));
+  if (backup.Path().empty()) return false;
+  if (replaceFile(path.c_str(), temp.Path().c_str(), backup.Path().c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                  nullptr, nullptr)) {
+    temp.Keep();
+    return true;
+  }
+  RestoreFromBackup(path, backup);
   return false;
+}
+
+// Windows 9x: the target moves to a backup name, the temporary file takes
+// its place and the backup goes; should the second move fail, the backup
+// moves back.
+bool MoveThroughBackup(const std::string& path, MadeFile& temp) {
+  MadeFile backup(MakeTemporaryFile(FolderOf(path)));
+  if (backup.Path().empty()) return false;
+  DeleteFileA(backup.Path().c_str());  // MoveFileA does not overwrite: only the name is wanted
+  if (!MoveFileA(path.c_str(), backup.Path().c_str())) return false;
+  if (MoveFileA(temp.Path().c_str(), path.c_str())) {
+    temp.Keep();
+    return true;
+  }
+  RestoreFromBackup(path, backup);
+  return false;
+}
+
+// Puts the written temporary file in the target's place by what this
+// Windows offers: ReplaceFileA; else (NT 4.0) MoveFileExA, which replaces
+// the target in one step and writes through; else (9x, where MoveFileExA
+// fails as not implemented) two MoveFileA. False, with the target as it was,
+// when the replacement did not take.
+bool ReplaceWithTemporary(const std::string& path, MadeFile& temp) {
+  if (const auto replaceFile = KernelFunction<ReplaceFileFunction>("ReplaceFileA"))
+    return ReplaceKeepingTarget(replaceFile, path, temp);
+  if (const auto moveFileEx = KernelFunction<MoveFileExFunction>("MoveFileExA")) {
+    if (moveFileEx(temp.Path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      temp.Keep();
+      return true;
+    }
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+  }
+  return MoveThroughBackup(path, temp);
 }
 
 // Rewrites the target through its own handle: it keeps everything but its

@@ -4,6 +4,11 @@ namespace platform {
 
 std::string QuoteText(const std::string& text, char quote) { return quote + text + quote; }
 
+std::string AddTrailingBackslash(const std::string& path, LeadByteTest isLeadByte) {
+  if (path.empty() || platform::EndsWithCharacter(path, '\\', isLeadByte)) return path;
+  return path + '\\';
+}
+
 std::string FolderOfPath(const std::string& path, LeadByteTest isLeadByte) {
   std::size_t end = 0;                // one past the last delimiter
   bool afterDelimiter = false;        // the last delimiter follows another one

@@ -3,17 +3,17 @@
 #pragma once
 #include <string>
 
+#include "platform/ansi_text.h"
+
 namespace platform {
 
 // The character, the text, the character; nothing inside is escaped.
 std::string QuoteText(const std::string& text, char quote);
 
-// Tells whether a byte starts a double-byte character in the code page.
-using LeadByteTest = bool (*)(unsigned char byte);
-
-// The lead bytes of the process's ANSI code page (IsDBCSLeadByte); Windows
-// builds only.
-bool IsAnsiLeadByte(unsigned char byte);
+// The path unchanged when empty or when its last character is a backslash,
+// else path + "\". The last character, not byte: "表" in code page 932 is
+// 0x95 0x5C and still needs its backslash.
+std::string AddTrailingBackslash(const std::string& path, LeadByteTest isLeadByte);
 
 // The first i characters of path, i being the position of its last "\" or
 // ":" (0 without either), less the final backslash unless it follows a drive

@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
+#include "platform/ansi_text.h"
 #include "platform/unique_handle.h"
+#include "platform/path_text.h"
 
 namespace setup {
 
 std::string AddTrailingBackslash(const std::string& path) {
-  if (path.empty() || path.back() == '\\') return path;
-  return path + '\\';
+  return platform::AddTrailingBackslash(path, &platform::IsAnsiLeadByte);
 }
 
 bool FileIsPresent(const std::string& path) {

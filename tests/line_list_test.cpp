@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 
 #include "platform/errors.h"
 #include "platform/line_list.h"
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
+#include "platform/path_text.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/raised.h"
 #include "tests/support/scratch.h"
@@ -78,20 +80,6 @@ TEST(LineList, ReplacesRemovesAndAppendsOtherLists) {
   EXPECT_EQ(list.LineCount(), 0);
 }
 
-TEST(LineFile, LoadedLfTextIsStoredBackWithCrLfAfterEveryLine) {
-  ScratchFolder folder;
-  const std::string path = folder.File("a.cnt");
-  WriteBytes(path, "a\nb");
-  LineList list;
-  list.LoadLines(path);
-  list.StoreLines(path);
-  EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n");
-  WriteBytes(path, "");
-  list.LoadLines(path);
-  EXPECT_EQ(list.LineCount(), 0);
-  list.StoreLines(path);
-  EXPECT_EQ(ReadBytes(path), "");
-}
 
 TEST(LineFile, BytesAfterANulSurviveALoadAndStore) {
   ScratchFolder folder;
@@ -114,10 +102,36 @@ TEST(LineFile, AMissingFileCannotBeOpenedAndTheListStays) {
   EXPECT_EQ(list.LineCount(), 1);
 }
 
-TEST(PathHelpers, AddTrailingBackslashLooksOnlyAtTheLastCharacter) {
+namespace {
+
+// The lead bytes of a code page as Windows has them.
+template <UINT CodePage>
+bool LeadByteOf(unsigned char byte) {
+  return IsDBCSLeadByteEx(CodePage, byte) != FALSE;
+}
+
+}  // namespace
+
+TEST(PathHelpers, AddTrailingBackslashAndFolderOfPathLookAtCharactersNotBytes) {
+  // Each double-byte character here ends in 0x5C: "表" (932), "乗" (936), "許" (950).
+  const struct {
+    platform::LeadByteTest codePage;
+    const char* name;
+    std::string path, withBackslash, folderOfFile;
+  } rows[] = {{&LeadByteOf<1252>, "1252", "C:\\D5", "C:\\D5\\", "C:\\D5"},
+              {&LeadByteOf<1252>, "1252", "C:\\D5\\\\", "C:\\D5\\\\", "C:\\D5\\\\"},
+              {&LeadByteOf<932>, "932", "C:\\Q\x95\x5C", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C"},
+              {&LeadByteOf<932>, "932", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C\\", "C:\\Q\x95\x5C"},
+              {&LeadByteOf<936>, "936", "C:\\\x81\x5C", "C:\\\x81\x5C\\", "C:\\\x81\x5C"},
+              {&LeadByteOf<950>, "950", "D:\\\xB3\x5C\xB3\x5C", "D:\\\xB3\x5C\xB3\x5C\\", "D:\\\xB3\x5C\xB3\x5C"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.name) + ": " + row.path);
+    EXPECT_EQ(platform::AddTrailingBackslash(row.path, row.codePage), row.withBackslash);
+    EXPECT_EQ(platform::FolderOfPath(row.withBackslash + "uninst.exe", row.codePage), row.folderOfFile);
+  }
   EXPECT_EQ(setup::AddTrailingBackslash(""), "");
-  EXPECT_EQ(setup::AddTrailingBackslash("C:\\D5"), "C:\\D5\\");
-  EXPECT_EQ(setup::AddTrailingBackslash("C:\\D5\\\\"), "C:\\D5\\\\");
+  // The process's own code page here is 1252, where 0x5C after 0x95 is a backslash.
+  EXPECT_EQ(setup::AddTrailingBackslash("C:\\Q\x95\x5C"), "C:\\Q\x95\x5C");
 }
 
 TEST(PathHelpers, FileIsPresentOnlyForFiles) {
@@ -175,6 +189,65 @@ BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD,
   return FALSE;
 }
 
+// MoveFileExA refused, or as Windows 9x exports it (not implemented).
+template <DWORD Error>
+BOOL WINAPI MoveFileExFails(LPCSTR, LPCSTR, DWORD) {
+  SetLastError(Error);
+  return FALSE;
+}
+
+decltype(&MoveFileA) g_realMoveFile = nullptr;
+int g_moves = 0;
+// The first (target to backup) or the second (new file to target) move is
+// refused; every other goes through.
+template <int Refused>
+BOOL WINAPI MoveRefused(LPCSTR from, LPCSTR to) {
+  if (++g_moves != Refused) return g_realMoveFile(from, to);
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+// How the store puts its new file in place: as Windows 2000 and later, NT 4.0
+// and 9x let it.
+enum class Replacement { ReplaceFile, MoveFileEx, MoveFilePairs };
+const char* const kReplacementNames[] = {"ReplaceFileA", "MoveFileExA", "MoveFileA pairs"};
+
+decltype(&GetProcAddress) g_realGetProcAddress = nullptr;
+FARPROC g_replaceFile = nullptr;
+FARPROC g_moveFileEx = nullptr;
+
+FARPROC WINAPI BindAsOlderWindows(HMODULE module, LPCSTR name) {
+  if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0) {
+    if (std::strcmp(name, "ReplaceFileA") == 0) return g_replaceFile;
+    if (std::strcmp(name, "MoveFileExA") == 0 && g_moveFileEx) return g_moveFileEx;
+  }
+  return g_realGetProcAddress(module, name);
+}
+
+// The kernel32 of a Windows without ReplaceFileA (NT 4.0), or also with
+// MoveFileExA failing as not implemented (9x), as the program binds it; a
+// stand-in given is bound in place of the first of the two that is used.
+class OlderWindows {
+ public:
+  explicit OlderWindows(Replacement way, const void* standIn = nullptr)
+      : swap_("kernel32.dll", "GetProcAddress", reinterpret_cast<const void*>(&BindAsOlderWindows)) {
+    g_realGetProcAddress = reinterpret_cast<decltype(&GetProcAddress)>(swap_.Original());
+    const auto bound = reinterpret_cast<FARPROC>(const_cast<void*>(standIn));
+    g_replaceFile = way != Replacement::ReplaceFile ? nullptr
+                    : standIn ? bound
+                              : g_realGetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileA");
+    g_moveFileEx = way == Replacement::MoveFilePairs ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&MoveFileExFails<ERROR_CALL_NOT_IMPLEMENTED>))
+                   : way == Replacement::MoveFileEx  ? bound
+                                                     : nullptr;
+  }
+  bool Swapped() const { return swap_.Swapped(); }
+
+ private:
+  ImportSwap swap_;
+};
+
+constexpr Replacement kReplacements[] = {Replacement::ReplaceFile, Replacement::MoveFileEx, Replacement::MoveFilePairs};
+
 struct FileState {
   std::string bytes;
   DWORD attributes = 0;
@@ -188,6 +261,16 @@ FileState StateOf(const std::string& path) {
   return state;
 }
 
+// The file system's number of the file at path: a file put in the target's
+// place has another than the target rewritten in place.
+ULONGLONG FileNumberOf(const std::string& path) {
+  const platform::UniqueFile file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.Get(), &info)) return 0;
+  return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
 bool NoTemporaryFileLeft(const ScratchFolder& folder) {
   WIN32_FIND_DATAA found;
   platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
@@ -195,6 +278,29 @@ bool NoTemporaryFileLeft(const ScratchFolder& folder) {
 }
 
 }  // namespace
+
+TEST(LineFile, LoadedLfTextIsStoredBackWithCrLfAfterEveryLineByEveryWayOfReplacing) {
+  for (const Replacement way : kReplacements) {
+    SCOPED_TRACE(kReplacementNames[static_cast<int>(way)]);
+    const OlderWindows windows(way);
+    ASSERT_TRUE(windows.Swapped());
+    ScratchFolder folder;
+    const std::string path = folder.File("a.cnt");
+    WriteBytes(path, "a\nb");
+    const ULONGLONG target = FileNumberOf(path);
+    LineList list;
+    list.LoadLines(path);
+    list.StoreLines(path);
+    EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n");
+    EXPECT_NE(FileNumberOf(path), target);  // replaced, not rewritten in place
+    WriteBytes(path, "");
+    list.LoadLines(path);
+    EXPECT_EQ(list.LineCount(), 0);
+    list.StoreLines(path);
+    EXPECT_EQ(ReadBytes(path), "");
+    EXPECT_TRUE(NoTemporaryFileLeft(folder));
+  }
+}
 
 TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
   // Rewritten in place, the text is on the disk once it is flushed: a close
@@ -205,8 +311,11 @@ TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
     const char* fault;
   } cases[] = {{true, true, "WriteFile"},  {true, true, "CloseHandle"},  {true, false, "WriteFile"},
                {false, true, "WriteFile"}, {false, true, "CloseHandle"}, {false, false, "WriteFile"}};
+  for (const Replacement way : kReplacements)
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.existing ? "existing" : "new") + (c.temporary ? ", temporary file, " : ", in place, ") + c.fault);
+    SCOPED_TRACE(std::string(c.existing ? "existing" : "new") + (c.temporary ? ", temporary file, " : ", in place, ") +
+                 c.fault + ", " + kReplacementNames[static_cast<int>(way)]);
+    const OlderWindows windows(way);
     ScratchFolder folder;
     const std::string path = folder.File("help.cnt");
     if (c.existing) {
@@ -241,21 +350,37 @@ TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
 }
 
 TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPlace) {
+  // ReplaceFileA and MoveFileExA are bound by the program, the others imported.
   const struct {
+    Replacement way;
     const char* function;
     const void* standIn;
-  } refusals[] = {{"GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile)},
-                  {"ReplaceFileA", reinterpret_cast<const void*>(&ReplaceRefused)},
-                  {"ReplaceFileA", reinterpret_cast<const void*>(&ReplaceStoppedHalfWay)}};
+  } refusals[] = {
+      {Replacement::ReplaceFile, "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile)},
+      {Replacement::ReplaceFile, "ReplaceFileA", reinterpret_cast<const void*>(&ReplaceRefused)},
+      {Replacement::ReplaceFile, "ReplaceFileA", reinterpret_cast<const void*>(&ReplaceStoppedHalfWay)},
+      {Replacement::MoveFileEx, "MoveFileExA", reinterpret_cast<const void*>(&MoveFileExFails<ERROR_ACCESS_DENIED>)},
+      {Replacement::MoveFilePairs, "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile)},
+      {Replacement::MoveFilePairs, "MoveFileA", reinterpret_cast<const void*>(&MoveRefused<1>)},
+      {Replacement::MoveFilePairs, "MoveFileA", reinterpret_cast<const void*>(&MoveRefused<2>)}};
   for (const auto& refusal : refusals) {
-    SCOPED_TRACE(refusal.function);
+    SCOPED_TRACE(std::string(kReplacementNames[static_cast<int>(refusal.way)]) + ", " + refusal.function);
     ScratchFolder folder;
     const std::string path = folder.File("prod.inc");
     WriteBytes(path, "a much longer old content\r\n");
-    ImportSwap swap("kernel32.dll", refusal.function, refusal.standIn);
-    ASSERT_TRUE(swap.Swapped());
+    const bool bound = std::strcmp(refusal.function, "ReplaceFileA") == 0 || std::strcmp(refusal.function, "MoveFileExA") == 0;
+    const OlderWindows windows(refusal.way, bound ? refusal.standIn : nullptr);
+    std::optional<ImportSwap> swap;
+    if (!bound) {
+      swap.emplace("kernel32.dll", refusal.function, refusal.standIn);
+      ASSERT_TRUE(swap->Swapped());
+      g_realMoveFile = reinterpret_cast<decltype(&MoveFileA)>(swap->Original());
+      g_moves = 0;
+    }
+    const ULONGLONG target = FileNumberOf(path);
     Of({"new"}).StoreLines(path);
     EXPECT_EQ(ReadBytes(path), "new\r\n");
+    EXPECT_EQ(FileNumberOf(path), target);
     EXPECT_TRUE(NoTemporaryFileLeft(folder));
   }
 }

@@ -16,6 +16,9 @@ namespace {
 
 const char kPattern[] = "Exception %s in module %s at %p.\n%s%s";
 
+bool NoLeadBytes(unsigned char) { return false; }
+bool HighLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
 // Formats into exactly capacity bytes on the heap, so that AddressSanitizer
 // sees any write past them, and checks the length and the terminator.
 template <typename Format>
@@ -44,13 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t capacity = input.ConsumeIntegralInRange<std::size_t>(0, 1100);
   const std::uint32_t offset = input.ConsumeIntegral<std::uint32_t>();
   const int number = input.ConsumeIntegral<int>();
+  const platform::LeadByteTest isLeadByte = input.ConsumeBool() ? &HighLeadByte : &NoLeadBytes;
   const std::string pattern = input.ConsumeBool() ? kPattern : input.ConsumeRandomLengthString(200);
   const std::string kind = input.ConsumeRandomLengthString(64);
   const std::string module = input.ConsumeRandomLengthString(300);
   const std::string message = input.ConsumeRemainingBytesAsString();
   CheckCut(capacity, [&](char* out, std::size_t room) {
     return platform::FormatFailureText(out, room, pattern.c_str(), kind.c_str(), module.c_str(), offset,
-                                       message.c_str());
+                                       message.c_str(), isLeadByte);
   });
   CheckCut(capacity, [&](char* out, std::size_t room) {
     return platform::FormatRuntimeErrorText(out, room, number, offset);

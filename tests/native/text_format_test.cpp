@@ -10,10 +10,15 @@ using namespace platform;
 
 static const char kPattern[] = "Exception %s in module %s at %p.\n%s%s";
 
-static std::string Failure(const char* message, std::size_t capacity = 1024) {
+static bool NoLeadBytes(unsigned char) { return false; }
+// Code page 932 (Shift-JIS).
+static bool ShiftJisLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+static std::string Failure(const char* message, const char* module = "C:\\Program Files\\P\\uninstall.exe",
+                           LeadByteTest isLeadByte = &NoLeadBytes) {
   char out[1024];
-  const std::size_t n = FormatFailureText(out, capacity, kPattern, "ERegistryException",
-                                          "C:\\Program Files\\P\\uninstall.exe", 0x1A2B, message);
+  const std::size_t n = FormatFailureText(out, sizeof out, kPattern, "ERegistryException", module, 0x1A2B, message,
+                                          isLeadByte);
   return std::string(out, n);
 }
 
@@ -23,12 +28,15 @@ TEST(FailureText, NamesKindModuleAndOffsetAndEndsTheMessageWithOnePeriod) {
             "Invalid data type for 'C:\\x.dll'.");
   EXPECT_EQ(Failure("Done."), "Exception ERegistryException in module uninstall.exe at 00001A2B.\nDone.");
   EXPECT_EQ(Failure(""), "Exception ERegistryException in module uninstall.exe at 00001A2B.\n");
+  // "C:\Q\表.exe" in code page 932: the second byte of "表" is 0x5C.
+  EXPECT_EQ(Failure("", "C:\\Q\\\x95\x5C.exe", &ShiftJisLeadByte),
+            "Exception ERegistryException in module \x95\x5C.exe at 00001A2B.\n");
 }
 
 TEST(FailureText, IsCutAtTheBufferWithoutOverrunningIt) {
   char out[16];
   std::memset(out, 'X', sizeof out);
-  const std::size_t n = FormatFailureText(out, 10, kPattern, "K", "m", 0, "msg");
+  const std::size_t n = FormatFailureText(out, 10, kPattern, "K", "m", 0, "msg", &NoLeadBytes);
   EXPECT_EQ(n, 9u);
   EXPECT_EQ(std::string(out), "Exception");
   EXPECT_EQ(out[10], 'X');

@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include "platform/ansi_text.h"
 
 namespace testing_support {
 namespace {
@@ -102,9 +105,10 @@ bool KeyExists(HKEY root, const std::string& path) { return OpenKey(root, path).
 
 void SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& data) {
   // The last level is made below its parent: Wine refuses a whole path whose
-  // last name is near the registry's 255-character limit.
-  const std::size_t slash = key.rfind('\\');
-  const platform::UniqueRegKey opened = CreateKey(CreateKey(root, key.substr(0, slash)).Get(), key.substr(slash + 1));
+  // last name is near the registry's 255-character limit. The last backslash
+  // is found by characters: a double-byte name may hold the byte 0x5C.
+  const std::size_t after = platform::AfterLastOf(key, "\\", &platform::IsAnsiLeadByte);
+  const platform::UniqueRegKey opened = CreateKey(CreateKey(root, key.substr(0, after - 1)).Get(), key.substr(after));
   RegSetValueExA(opened.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
 }
 
@@ -151,7 +155,12 @@ std::string WindowsPathOf(const std::string& hostPath) {
   return path;
 }
 
-std::string UninstallProgram() { return WindowsPathOf(QNL_UNINSTALL_PROGRAM); }
+std::string UninstallProgram() {
+  // A run may name another build of it (a Windows path), as the rows of the
+  // Windows 9x versions do.
+  if (const char* other = std::getenv("QNL_UNINSTALL_PROGRAM")) return other;
+  return WindowsPathOf(QNL_UNINSTALL_PROGRAM);
+}
 
 void CopyUninstallProgram(const std::string& path) {
   EXPECT_TRUE(CopyFileA(UninstallProgram().c_str(), path.c_str(), FALSE))

@@ -83,7 +83,8 @@ std::string ProgramPath(const std::string& exeName);
 std::string WindowsPathOf(const std::string& hostPath);
 
 // The uninstaller that tests start as a child process, as Windows starts it:
-// the shipped program where the tests are 32-bit, else the 64-bit build's.
+// the shipped program where the tests are 32-bit, else the 64-bit build's;
+// the environment's QNL_UNINSTALL_PROGRAM (a Windows path) where it is set.
 std::string UninstallProgram();
 
 // Copies the uninstaller to path; a failed copy fails the test, naming the
