@@ -177,11 +177,6 @@ BOOL WINAPI ReplaceRefused(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
   return FALSE;
 }
 
-BOOL WINAPI MoveRefused(LPCSTR, LPCSTR) {
-  SetLastError(ERROR_ACCESS_DENIED);
-  return FALSE;
-}
-
 // Moves the target to the backup, then cannot move the new file in.
 BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD, LPVOID, LPVOID) {
   MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING);
@@ -389,9 +384,11 @@ TEST(LineFile, WhenTheOldContentCannotBeMovedBackAfterAFailedReplaceTheBackupKee
   ScratchFolder folder;
   const std::string path = folder.File("prod.inc");
   WriteBytes(path, "old\r\n");
-  ImportSwap replace("kernel32.dll", "ReplaceFileA", reinterpret_cast<const void*>(&ReplaceStoppedHalfWay));
-  ImportSwap move("kernel32.dll", "MoveFileA", reinterpret_cast<const void*>(&MoveRefused));
+  const OlderWindows replace(Replacement::ReplaceFile, reinterpret_cast<const void*>(&ReplaceStoppedHalfWay));
+  ImportSwap move("kernel32.dll", "MoveFileA", reinterpret_cast<const void*>(&MoveRefused<1>));
   ASSERT_TRUE(replace.Swapped() && move.Swapped());
+  g_realMoveFile = reinterpret_cast<decltype(&MoveFileA)>(move.Original());
+  g_moves = 0;
   EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
   EXPECT_FALSE(Exists(path));
   // One file beside it: the backup with the old content; the new text's is gone.
