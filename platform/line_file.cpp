@@ -131,19 +131,24 @@ void LineList::LoadLines(const std::string& path) {
   const DWORD size = SetFilePointer(file.Get(), 0, nullptr, FILE_END);
   SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
   if (size == INVALID_SET_FILE_POINTER) RaiseError(ErrorKind::FOpen, IDS_CANNOT_OPEN_FILE, path);
-  std::string bytes(size, '\0');
+  // Read into the spare buffer, so that a failed read leaves the list as it
+  // was; the lines then become views into these bytes.
+  std::string& bytes = scratch_;
+  bytes.resize(size);
   DWORD read = 0;
   // A short read would make a later store drop the rest of the file.
   if (size && (!ReadFile(file.Get(), &bytes[0], size, &read, nullptr) || read != size))
     RaiseError(ErrorKind::FOpen, IDS_CANNOT_OPEN_FILE, path);
-  std::size_t consumed = 0;
-  std::vector<std::string> lines = SplitLines(bytes.data(), bytes.size(), &consumed);
-  lines_.swap(lines);
-  tail_ = bytes.substr(consumed);
+  lines_.clear();
+  const std::size_t consumed = FindLines(bytes.data(), bytes.size(), lines_);
+  tail_.assign(bytes, consumed, std::string::npos);
+  bytes.resize(consumed);
+  text_.swap(bytes);
 }
 
 void LineList::StoreLines(const std::string& path) const {
-  std::string text = JoinedText();
+  std::string& text = scratch_;
+  JoinInto(text);
   text += tail_;
   // Taking the target exclusively fails where a plain create would: in use,
   // access denied, missing folder; a read-only, hidden or system file is

@@ -148,7 +148,7 @@ std::string ItemStates::Entry(const std::string& entry) const {
   if (entry.empty()) return "empty: passed over";
   if (!haveContents_) return "names no line (no contents file)";
   const int index = environments::LocateContentsEntry(contents_, entry);
-  return index < 0 ? std::string("names no line") : "names " + Quoted(contents_.LineAt(index));
+  return index < 0 ? std::string("names no line") : "names " + Quoted(std::string(contents_.LineAt(index)));
 }
 
 }  // namespace report

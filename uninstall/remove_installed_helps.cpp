@@ -17,11 +17,14 @@ void RemoveInstalledHelps() {
       environments::EnvironmentIndex(setup::ReadUninstallValue(UninstallKeyName(), "DELPHIVER"));
   const std::string contents = environments::EnvironmentContentsFile(environment);
   if (!setup::FileIsPresent(contents)) return;
+  // Each entry loads the file anew into this list; only its memory is
+  // carried from entry to entry.
+  platform::LineList lines;
   for (int i = 0; i < entries.LineCount(); ++i) {
-    const std::string& entry = entries.LineAt(i);
+    const std::string_view entry = entries.LineAt(i);
     // An empty entry names the first line without a target: a line of the
     // environment's own, never one that the installer added.
-    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents);
+    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents, lines);
   }
 }
 
