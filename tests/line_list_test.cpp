@@ -149,9 +149,9 @@ BOOL WINAPI ReplaceRefused(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
   return FALSE;
 }
 
-// Moves the target to the backup, then cannot move the new file in.
-BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD, LPVOID, LPVOID) {
-  MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING);
+// Moves the target aside, then cannot move the new file in.
+BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+  MoveFileExA(replaced, (std::string(replaced) + ".aside").c_str(), MOVEFILE_REPLACE_EXISTING);
   SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
   return FALSE;
 }
@@ -221,6 +221,8 @@ TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
   }
 }
 
+// Rewritten in place, or, when the replacement stopped half-way, finished by
+// moving the temporary file to the target's name.
 TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPlace) {
   const struct {
     const char* function;
