@@ -90,6 +90,14 @@ TEST(LineFile, BytesAfterANulSurviveALoadAndStore) {
   list.RemoveLine(1);
   list.StoreLines(path);
   EXPECT_EQ(ReadBytes(path), "keep\r\n" + tail);
+  // The same list, loaded again as each help entry loads it, holds only the
+  // new file's lines and keeps them when a later load fails.
+  const std::string other = folder.File("b.cnt");
+  WriteBytes(other, "other\r\n");
+  list.LoadLines(other);
+  EXPECT_THROW(list.LoadLines(folder.File("missing.cnt")), platform::EFOpenError);
+  list.StoreLines(other);
+  EXPECT_EQ(ReadBytes(other), "other\r\n");
 }
 
 TEST(LineFile, AMissingFileCannotBeOpenedAndTheListStays) {
@@ -249,7 +257,8 @@ TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {
   WriteBytes(readOnly, "old");
   SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
   const std::string noFolder = folder.File("none\\x.inc");
-  for (const std::string& path : {readOnly, noFolder}) {
+  CreateDirectoryA(folder.File("sub.inc").c_str(), nullptr);
+  for (const std::string& path : {readOnly, noFolder, folder.File("sub.inc")}) {
     EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
   }
   EXPECT_EQ(ReadBytes(readOnly), "old");
