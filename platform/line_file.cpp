@@ -134,7 +134,7 @@ void LineList::LoadLines(const std::string& path) {
     RaiseError(ErrorKind::FOpen, IDS_CANNOT_OPEN_FILE, path);
   lines_.clear();
   const std::size_t consumed = FindLines(bytes.data(), bytes.size(), lines_);
-  tail_.assign(bytes, consumed, std::string::npos);
+  tail_.assign(bytes.data() + consumed, bytes.size() - consumed);
   bytes.resize(consumed);
   text_.swap(bytes);
 }
