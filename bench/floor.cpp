@@ -1,16 +1,31 @@
-// The floor of removing the installed files: per file only the platform calls
-// that the uninstaller's own steps make, and nothing else. The counter key is
-// opened and closed per file; the counter is probed and read (two queries),
-// then written back, or deleted, followed by the key-information query and
-// the file's deletion; the progress dialog from the same template is sent the
-// file name and the bar's position.
+// The floor of a whole uninstall run: only the platform calls that the
+// uninstaller's steps must make, phase by phase, and nothing else.
 //
 //   bench_floor <uninstall key name>
 //
-// The list of files is read once from the record's FILES value.
+// - confirmation: the same yes/no box (caption "Uninstall");
+// - files: FILES read once; per file the counter key opened and closed, the
+//   counter probed and read (two queries), then written back, or deleted
+//   followed by the key-information query and the file's deletion; the
+//   progress dialog from the same template is sent the file name and the
+//   bar's position;
+// - product: PRODUCTNAME and SUBPRODUCTNAME read, each withdrawn sub-product's
+//   value deleted, the remaining values listed, "FolderName" read, the
+//   include file loaded and stored once (in place);
+// - folders: FOLDERS read, each folder removed, the deepest first;
+// - help: INSTALLEDHELPS and DELPHIVER read, RootDir read, the contents file
+//   found; per entry the file loaded (open, size, one read, close), each line's
+//   target compared with CompareStringA up to the line that the entry names,
+//   and the file stored without it in place (create, one write, close);
+// - the record deleted;
+// - self-removal: the program file's deletion tried, "$delme.bat" written
+//   beside it and started hidden.
+//
+// The seconds of each phase go to C:\bench-floor-phases.txt, one line each.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,33 +34,60 @@
 namespace {
 
 const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
+const char kProducts[] = "Software\\Quenlar\\InstalledProducts\\";
 const char kRecords[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const char kDelphi5[] = "Software\\Borland\\Delphi\\5.0";
 
-std::string ReadFiles(const std::string& keyName) {
-  HKEY record = nullptr;
+std::string ReadText(HKEY root, const std::string& path, const char* name) {
+  HKEY key = nullptr;
   std::string text;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str(), 0, KEY_ALL_ACCESS, &record) != ERROR_SUCCESS)
-    return text;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return text;
   DWORD size = 0;
-  if (RegQueryValueExA(record, "FILES", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
+  if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
     text.resize(size);
-    RegQueryValueExA(record, "FILES", nullptr, nullptr, reinterpret_cast<BYTE*>(&text[0]), &size);
+    RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&text[0]), &size);
     text.resize(text.find('\0') == std::string::npos ? size : text.find('\0'));
   }
-  RegCloseKey(record);
+  RegCloseKey(key);
   return text;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
+std::string RecordValue(const std::string& keyName, const char* name) {
+  return ReadText(HKEY_LOCAL_MACHINE, kRecords + keyName, name);
+}
+
+std::vector<std::string> Split(const std::string& text, const char* separators) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
+    std::size_t end = text.find_first_of(separators, start);
     if (end == std::string::npos) end = text.size();
     lines.push_back(text.substr(start, end - start));
     start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return lines;
+}
+
+std::string Load(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string bytes;
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  const DWORD size = SetFilePointer(file, 0, nullptr, FILE_END);
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  bytes.resize(size);
+  DWORD read = 0;
+  if (size) ReadFile(file, &bytes[0], size, &read, nullptr);
+  CloseHandle(file);
+  return bytes;
+}
+
+void Store(const std::string& path, const char* bytes, std::size_t size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  if (size) WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
+  CloseHandle(file);
 }
 
 void ReleaseAndDelete(const std::string& path) {
@@ -79,13 +121,9 @@ void ReleaseAndDelete(const std::string& path) {
 
 INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-}  // namespace
-
-// NOLINTNEXTLINE(readability-non-const-parameter): Windows fixes WinMain's signature.
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
-  InitCommonControls();
-  HWND dialog = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &Ignore, 0);
-  const std::vector<std::string> files = Lines(ReadFiles(lpCmdLine));
+void RemoveFiles(HINSTANCE instance, const std::string& keyName) {
+  HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &Ignore, 0);
+  const std::vector<std::string> files = Split(RecordValue(keyName, "FILES"), "\r\n");
   SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, static_cast<LPARAM>(files.size()));
   ShowWindow(dialog, SW_SHOWDEFAULT);
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -94,5 +132,134 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
     SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
   DestroyWindow(dialog);
+}
+
+void UnregisterProduct(const std::string& keyName) {
+  const std::string product = RecordValue(keyName, "PRODUCTNAME");
+  const std::vector<std::string> withdrawn = Split(RecordValue(keyName, "SUBPRODUCTNAME"), ";");
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, (kProducts + product).c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return;
+  for (const std::string& name : withdrawn) RegDeleteValueA(key, name.c_str());
+  DWORD values = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                   nullptr);
+  for (DWORD i = 0; i < values; ++i) {
+    char name[256];
+    DWORD length = sizeof name;
+    RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+  }
+  RegCloseKey(key);
+  const std::string include = ReadText(HKEY_CURRENT_USER, kProducts + product, "FolderName") + "\\units\\prod.inc";
+  const std::string bytes = Load(include);
+  Store(include, bytes.data(), bytes.size());
+}
+
+void RemoveFolders(const std::string& keyName) {
+  const std::vector<std::string> folders = Split(RecordValue(keyName, "FOLDERS"), "\r\n");
+  for (std::size_t i = folders.size(); i-- > 0;) RemoveDirectoryA(folders[i].c_str());
+}
+
+// The index of the first line from which the entry's line starts, or npos.
+std::size_t FindEntryLine(const std::string& text, const std::string& entry, std::size_t& end) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::size_t equals = text.find('=', start);
+    const std::size_t target = equals < end ? equals + 1 : end;
+    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.data() + target, static_cast<int>(end - target),
+                       entry.data(), static_cast<int>(entry.size())) == CSTR_EQUAL)
+      return start;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return std::string::npos;
+}
+
+void RemoveHelps(const std::string& keyName) {
+  const std::vector<std::string> entries = Split(RecordValue(keyName, "INSTALLEDHELPS"), "\r\n");
+  RecordValue(keyName, "DELPHIVER");
+  const std::string contents = ReadText(HKEY_LOCAL_MACHINE, kDelphi5, "RootDir") + "\\HELP\\delphi5.cnt";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(contents.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  FindClose(search);
+  for (const std::string& entry : entries) {
+    std::string text = Load(contents);
+    std::size_t end = 0;
+    const std::size_t start = FindEntryLine(text, entry, end);
+    if (start == std::string::npos) continue;
+    text.erase(start, end + 2 - start);
+    Store(contents, text.data(), text.size());
+  }
+}
+
+void RemoveSelf() {
+  char program[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+  const std::string path(program, length);
+  if (DeleteFileA(program)) return;
+  const std::string batch = path.substr(0, path.rfind('\\') + 1) + "$delme.bat";
+  const std::string quoted = "\"" + path + "\"";
+  const std::string text = ":Repeat\r\ndel " + quoted + "\r\ndel " + quoted + " /aH\r\nif exist " + quoted +
+                           " goto Repeat\r\ndel \"" + batch + "\"\r\n";
+  HANDLE file = CreateFileA(batch.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION created{};
+  std::string line = "\"" + batch + "\"";
+  if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                     &created)) {
+    CloseHandle(created.hThread);
+    CloseHandle(created.hProcess);
+  }
+}
+
+// Seconds since the last call, for the phases' shares.
+double Lap() {
+  static LARGE_INTEGER last = [] {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+  }();
+  LARGE_INTEGER now;
+  LARGE_INTEGER frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  const double seconds = static_cast<double>(now.QuadPart - last.QuadPart) / static_cast<double>(frequency.QuadPart);
+  last = now;
+  return seconds;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  InitCommonControls();
+  const std::string keyName = commandLine;
+  const std::string question = "Are you sure you want to completely remove the " + keyName + "?";
+  if (MessageBoxA(nullptr, question.c_str(), "Uninstall", MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
+  Lap();
+  RemoveFiles(instance, keyName);
+  const double files = Lap();
+  UnregisterProduct(keyName);
+  const double product = Lap();
+  RemoveFolders(keyName);
+  const double folders = Lap();
+  RemoveHelps(keyName);
+  const double helps = Lap();
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str());
+  RemoveSelf();
+  const double rest = Lap();
+  if (FILE* out = std::fopen("C:\\bench-floor-phases.txt", "w")) {
+    std::fprintf(out, "files %.3f\nproduct %.3f\nfolders %.3f\nhelps %.3f\nrecord+self %.3f\n", files, product,
+                 folders, helps, rest);
+    std::fclose(out);
+  }
   return 0;
 }

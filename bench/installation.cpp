@@ -8,7 +8,8 @@
 //       file, and the Delphi 5 key with a 20,000-line help contents file that
 //       holds the record's 200 help entries. Whatever an earlier run left is
 //       replaced. Every tenth group of 100 files is shared (counter 2): those
-//       files stay, their counters are written back.
+//       files stay, their counters are written back. With 0 files the record
+//       lists none: the run is the product's and the help entries' work.
 //   bench_installation nsis <files> <silent|progress> <base>.nsi
 //       an NSIS script whose installer <base>-writer.exe writes the
 //       uninstaller <base>.exe beside itself; the uninstaller releases the
@@ -232,7 +233,8 @@ void WriteNsisScript(int files, bool silent, const std::string& script) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 2 ? argv[1] : "";
   const int files = argc > 2 ? static_cast<int>(std::strtol(argv[2], nullptr, 10)) : 0;
-  if (mode == "install" && files > 0) {
+  // No files: the help entries and the product alone.
+  if (mode == "install" && files >= 0) {
     Install(files);
     return 0;
   }

@@ -4,14 +4,13 @@
 
 namespace environments {
 
-int LocateContentsEntry(const platform::LineList& lines, const std::string& entry) {
+int LocateContentsEntry(const platform::LineList& lines, std::string_view entry) {
   for (int i = 0; i < lines.LineCount(); ++i)
     if (platform::CaselessCompareLocale(ContentsLineTarget(lines.LineAt(i)), entry) == 0) return i;
   return -1;
 }
 
-void RemoveContentsEntry(const std::string& entry, const std::string& path) {
-  platform::LineList lines;
+void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines) {
   lines.LoadLines(path);
   const int index = LocateContentsEntry(lines, entry);
   if (index < 0) return;

@@ -39,14 +39,15 @@ bool WriteWhole(HANDLE file, const std::string& text) {
          written == text.size();
 }
 
-// Writes text at the start of the file, cuts the file there and flushes it.
+// Writes text at the start of the file and cuts the file there.
 bool WriteFromStart(HANDLE file, const std::string& text) {
   return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-         WriteWhole(file, text) && SetEndOfFile(file) && FlushFileBuffers(file);
+         WriteWhole(file, text) && SetEndOfFile(file);
 }
 
-// Writes, flushes and closes: true only when every step worked, so that the
-// bytes are known to be on the disk.
+// Writes and closes: true only when every step worked. A file written so is
+// complete before it takes the target's place; it is not flushed, as that
+// would cost a disk round trip at each of the help entries' stores.
 bool WriteAndClose(UniqueFile& file, const std::string& text) {
   return WriteFromStart(file.Get(), text) && CloseHandle(file.Release());
 }
@@ -85,12 +86,6 @@ UniqueFile OpenExclusive(const std::string& path, DWORD disposition) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool IsProtected(HANDLE file) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  return GetFileInformationByHandle(file, &info) &&
-         (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-}
-
 // A target that did not exist: written through the handle that created it,
 // and gone again when that fails.
 void StoreNewFile(UniqueFile created, const std::string& path, const std::string& text) {
@@ -111,18 +106,21 @@ void RestoreFromBackup(const std::string& path, MadeFile& backup) {
 }
 
 // Windows 2000 and later: ReplaceFileA keeps the target's attributes,
-// security and creation time. The target's old content goes to a backup file
-// beside it first, so that a replacement that stops half-way can be undone.
+// security and creation time. No backup file is asked for: the temporary file
+// is complete, so a replacement that stops half-way, with the target's old
+// content gone from its name, is finished by moving the new text there;
+// should even that fail, the temporary file keeps the new text and the store
+// fails naming the target.
 bool ReplaceKeepingTarget(ReplaceFileFunction replaceFile, const std::string& path, MadeFile& temp) {
-  MadeFile backup(MakeTemporaryFile(FolderOf(path)));
-  if (backup.Path().empty()) return false;
-  if (replaceFile(path.c_str(), temp.Path().c_str(), backup.Path().c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
-                  nullptr, nullptr)) {
+  if (replaceFile(path.c_str(), temp.Path().c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
     temp.Keep();
     return true;
   }
-  RestoreFromBackup(path, backup);
-  return false;
+  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const std::string made = temp.Path();
+  temp.Keep();
+  if (!MoveFileA(made.c_str(), path.c_str())) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+  return true;
 }
 
 // Windows 9x: the target moves to a backup name, the temporary file takes
@@ -169,7 +167,9 @@ void RewriteInPlace(HANDLE file, const std::string& path, const std::string& tex
   if (size && (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
                !ReadFile(file, &old[0], size, &read, nullptr) || read != size))
     RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
-  if (WriteFromStart(file, text)) return;
+  // The one store that overwrites the target itself: its text is flushed to
+  // the disk before the store counts as done.
+  if (WriteFromStart(file, text) && FlushFileBuffers(file)) return;
   WriteFromStart(file, old);
   RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
 }
@@ -189,25 +189,33 @@ bool ReadWholeFile(const std::string& path, unsigned long shareMode, std::string
 }
 
 void LineList::LoadLines(const std::string& path) {
-  std::string bytes;
+  // Read into the spare buffer, so that a failed read leaves the list as it
+  // was; the lines then become views into these bytes.
+  std::string& bytes = scratch_;
   if (!ReadWholeFile(path, 0, bytes)) RaiseError(ErrorKind::FOpen, IDS_CANNOT_OPEN_FILE, path);
-  std::size_t consumed = 0;
-  std::vector<std::string> lines = SplitLines(bytes.data(), bytes.size(), &consumed);
-  lines_.swap(lines);
-  tail_ = bytes.substr(consumed);
+  lines_.clear();
+  const std::size_t consumed = FindLines(bytes.data(), bytes.size(), lines_);
+  tail_.assign(bytes.data() + consumed, bytes.size() - consumed);
+  bytes.resize(consumed);
+  text_.swap(bytes);
 }
 
 void LineList::StoreLines(const std::string& path) const {
-  std::string text = JoinedText();
+  std::string& text = scratch_;
+  JoinInto(text);
   text += tail_;
-  // Taking the target exclusively fails where a plain create would: in use,
-  // access denied, missing folder; a read-only, hidden or system file is
-  // refused as a create of a normal file would refuse it.
-  UniqueFile target = OpenExclusive(path, OPEN_ALWAYS);
-  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-  if (!target.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
-  if (!existed) return StoreNewFile(std::move(target), path, text);
-  if (IsProtected(target.Get())) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+  // A missing target is created new (which fails, untouched, where a plain
+  // create would: missing folder, access denied, a file that appeared
+  // meanwhile); a read-only, hidden or system file, or a folder, is refused
+  // as a create of a normal file would refuse it.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    UniqueFile created = OpenExclusive(path, CREATE_NEW);
+    if (!created.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+    return StoreNewFile(std::move(created), path, text);
+  }
+  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY))
+    RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
 
   // The new text goes to a temporary file beside the target first, so that a
   // failed write never touches the target.
@@ -216,13 +224,13 @@ void LineList::StoreLines(const std::string& path) const {
     temp.Handle() = OpenExclusive(temp.Path(), TRUNCATE_EXISTING);
     if (!temp.Handle().IsValid() || !WriteAndClose(temp.Handle(), text))
       RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
-    target.Reset();
     if (ReplaceWithTemporary(path, temp)) return;
-    target = OpenExclusive(path, OPEN_EXISTING);
-    if (!target.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   }
   // No temporary file beside the target (no right to create files in its
-  // folder), or no right to replace it: the user may still write the file.
+  // folder), or no right to replace it: the user may still write the file,
+  // unless another process has it open or access is denied.
+  UniqueFile target = OpenExclusive(path, OPEN_EXISTING);
+  if (!target.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   RewriteInPlace(target.Get(), path, text);
 }
 

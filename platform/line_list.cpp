@@ -27,26 +27,37 @@ void LineList::CheckIndex(int index) const {
   if (index < 0 || index >= LineCount()) RaiseError(ErrorKind::StringList, IDS_LIST_INDEX_ERROR, {}, index);
 }
 
-const std::string& LineList::LineAt(int index) const {
+std::string_view LineList::LineAt(int index) const {
   CheckIndex(index);
-  return lines_[static_cast<std::size_t>(index)];
+  return View(lines_[static_cast<std::size_t>(index)]);
 }
 
-int LineList::AppendLine(std::string text) {
-  lines_.push_back(std::move(text));
+int LineList::AppendLine(std::string_view text) {
+  // Should text be a line of this list, append still reads it: a growing
+  // string copies the text into its new block before it frees the old one.
+  const LineSpan span{text_.size(), text.size()};
+  text_.append(text.data(), text.size());
+  lines_.push_back(span);
   return LineCount() - 1;
 }
 
 void LineList::AppendLines(const LineList& other) {
-  // With room made first, appending a list to itself reads no moved line.
   const std::size_t count = other.lines_.size();
   lines_.reserve(lines_.size() + count);
-  for (std::size_t i = 0; i < count; ++i) lines_.push_back(other.lines_[i]);
+  if (&other == this) {
+    // The same bytes serve the copies.
+    for (std::size_t i = 0; i < count; ++i) lines_.push_back(lines_[i]);
+    return;
+  }
+  text_.reserve(text_.size() + other.text_.size());
+  for (std::size_t i = 0; i < count; ++i) AppendLine(other.View(other.lines_[i]));
 }
 
-void LineList::ReplaceLine(int index, const std::string& text) {
+void LineList::ReplaceLine(int index, std::string_view text) {
   CheckIndex(index);
-  lines_[static_cast<std::size_t>(index)] = text;
+  const LineSpan span{text_.size(), text.size()};
+  text_.append(text.data(), text.size());
+  lines_[static_cast<std::size_t>(index)] = span;
 }
 
 void LineList::RemoveLine(int index) {
@@ -56,12 +67,13 @@ void LineList::RemoveLine(int index) {
 
 void LineList::RemoveAll() noexcept {
   lines_.clear();
+  text_.clear();
   tail_.clear();
 }
 
-int LineList::FindLine(const std::string& text) const {
+int LineList::FindLine(std::string_view text) const {
   for (int i = 0; i < LineCount(); ++i)
-    if (CaselessCompareLocale(lines_[static_cast<std::size_t>(i)], text) == 0) return i;
+    if (CaselessCompareLocale(View(lines_[static_cast<std::size_t>(i)]), text) == 0) return i;
   return -1;
 }
 
@@ -73,10 +85,11 @@ void LineList::Sort(int first, int last) {
   while (first < last) {
     int i = first;
     int j = last;
-    const std::string pivot = lines_[static_cast<std::size_t>((first + last) / 2)];
+    // Sorting moves spans only: the pivot's bytes stay where they are.
+    const std::string_view pivot = View(lines_[static_cast<std::size_t>((first + last) / 2)]);
     while (i <= j) {
-      while (CaselessCompareLocale(lines_[static_cast<std::size_t>(i)], pivot) < 0) ++i;
-      while (CaselessCompareLocale(lines_[static_cast<std::size_t>(j)], pivot) > 0) --j;
+      while (CaselessCompareLocale(View(lines_[static_cast<std::size_t>(i)]), pivot) < 0) ++i;
+      while (CaselessCompareLocale(View(lines_[static_cast<std::size_t>(j)]), pivot) > 0) --j;
       if (i <= j) std::swap(lines_[static_cast<std::size_t>(i++)], lines_[static_cast<std::size_t>(j--)]);
     }
     // Recurse into the smaller range, loop over the larger: bounded depth.
@@ -91,11 +104,27 @@ void LineList::Sort(int first, int last) {
 }
 
 void LineList::AssignText(const std::string& text) {
-  lines_ = SplitLines(text.data(), text.size());
+  lines_.clear();
+  text_.assign(text, 0, FindLines(text.data(), text.size(), lines_));
   tail_.clear();
 }
 
-std::string LineList::JoinedText() const { return JoinLines(lines_); }
+void LineList::JoinInto(std::string& text) const {
+  std::size_t total = 0;
+  for (const LineSpan& span : lines_) total += span.Length + 2;
+  text.clear();
+  text.reserve(total);
+  for (const LineSpan& span : lines_) {
+    text.append(text_, span.Offset, span.Length);
+    text.append("\r\n", 2);
+  }
+}
+
+std::string LineList::JoinedText() const {
+  std::string text;
+  JoinInto(text);
+  return text;
+}
 
 void SplitAtChar(const std::string& text, char separator, LineList& list) {
   std::string lines = text;

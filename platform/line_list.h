@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/text_lines.h"
+
 namespace platform {
 
 // CompareStringA with LOCALE_USER_DEFAULT and NORM_IGNORECASE, full lengths.
@@ -12,20 +14,27 @@ namespace platform {
 // fails, which it does only for want of memory.
 int CaselessCompareLocale(std::string_view a, std::string_view b);
 
+// The lines are views into one text that the list owns: a loaded file's bytes
+// stay where the one read put them, and appending or replacing a line adds
+// its bytes at the end of that text. So loading a file makes no allocation
+// per line, and a list that is loaded again and again (one contents file per
+// help entry) reuses the memory of the loads and stores before.
 class LineList {
  public:
   int LineCount() const noexcept { return static_cast<int>(lines_.size()); }
   // The line itself, valid until the list changes: callers that keep it copy
   // it. Raises EStringListError "List index out of bounds (%d)" outside
   // 0..count-1.
-  const std::string& LineAt(int index) const;
-  int AppendLine(std::string text);
+  std::string_view LineAt(int index) const;
+  // Appends a copy of text, which may be a line of this list.
+  int AppendLine(std::string_view text);
   void AppendLines(const LineList& other);
-  void ReplaceLine(int index, const std::string& text);
+  void ReplaceLine(int index, std::string_view text);
   void RemoveLine(int index);
+  // No lines left; the memory is kept for the next content.
   void RemoveAll() noexcept;
   // First line equal under CaselessCompareLocale, or -1.
-  int FindLine(const std::string& text) const;
+  int FindLine(std::string_view text) const;
   // Ascending under CaselessCompareLocale (quicksort, middle pivot).
   void SortLines();
   void AssignText(const std::string& text);
@@ -46,9 +55,15 @@ class LineList {
  private:
   void CheckIndex(int index) const;
   void Sort(int first, int last);
+  std::string_view View(const LineSpan& span) const { return std::string_view(text_).substr(span.Offset, span.Length); }
+  // The text form, built into text (emptied first, its memory reused).
+  void JoinInto(std::string& text) const;
 
-  std::vector<std::string> lines_;
+  std::string text_;  // the lines' bytes; those of removed or replaced lines stay until the next content
+  std::vector<LineSpan> lines_;
   std::string tail_;  // a loaded file's bytes from its first NUL on
+  // The buffer of the next load and of each store's text, kept between uses.
+  mutable std::string scratch_;
 };
 
 // Reads the whole file at path into bytes, opened with the given share mode

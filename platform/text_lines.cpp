@@ -4,25 +4,33 @@
 
 namespace platform {
 
-std::vector<std::string> SplitLines(const char* text, std::size_t size, std::size_t* consumed) {
-  std::vector<std::string> lines;
-  const char* end = text ? static_cast<const char*>(std::memchr(text, '\0', size)) : nullptr;
-  const std::size_t length = text ? (end ? static_cast<std::size_t>(end - text) : size) : 0;
-  if (consumed) *consumed = length;
+std::size_t FindLines(const char* text, std::size_t size, std::vector<LineSpan>& spans) {
+  if (!text) return 0;
+  const void* nul = std::memchr(text, '\0', size);
+  const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : size;
   // Room for all lines at once (one per line feed, and a last one without it),
-  // so that the list is not moved while it grows: a contents file has 20,000.
+  // so that the spans are not moved while they grow: a contents file has 20,000.
   std::size_t breaks = 0;
-  for (const char* p = text; p && (p = static_cast<const char*>(std::memchr(p, '\n', text + length - p))); ++p)
-    ++breaks;
-  if (length) lines.reserve(breaks + 1);
+  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', text + length - p))); ++p) ++breaks;
+  if (length) spans.reserve(spans.size() + breaks + 1);
   std::size_t cursor = 0;
   while (cursor < length) {
     const std::size_t start = cursor;
     while (cursor < length && text[cursor] != '\r' && text[cursor] != '\n') ++cursor;
-    lines.emplace_back(text + start, cursor - start);
+    spans.push_back({start, cursor - start});
     if (cursor < length && text[cursor] == '\r') ++cursor;
     if (cursor < length && text[cursor] == '\n') ++cursor;
   }
+  return length;
+}
+
+std::vector<std::string> SplitLines(const char* text, std::size_t size, std::size_t* consumed) {
+  std::vector<LineSpan> spans;
+  const std::size_t length = FindLines(text, size, spans);
+  if (consumed) *consumed = length;
+  std::vector<std::string> lines;
+  lines.reserve(spans.size());
+  for (const LineSpan& span : spans) lines.emplace_back(text + span.Offset, span.Length);
   return lines;
 }
 

@@ -6,6 +6,18 @@
 
 namespace platform {
 
+// Where a line lies in its text: its first byte and its length, without the
+// line break.
+struct LineSpan {
+  std::size_t Offset;
+  std::size_t Length;
+};
+
+// Appends to spans where each line of text lies, split as SplitLines splits;
+// gives the number of bytes before the first NUL (the whole size when there
+// is none).
+std::size_t FindLines(const char* text, std::size_t size, std::vector<LineSpan>& spans);
+
 // Splits at CR LF, a lone CR or a lone LF; a final line break adds no empty
 // line, and the first NUL ends the text. When consumed is given, it receives
 // the number of bytes before that NUL (the whole size when there is none).

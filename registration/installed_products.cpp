@@ -20,7 +20,7 @@ void RemoveFirst(platform::LineList& list, const std::string& name) {
 void WithdrawSubProducts(platform::RegistrySession& registry, const std::string& subProducts) {
   platform::LineList pieces;
   platform::SplitAtChar(subProducts, ';', pieces);
-  for (int i = 0; i < pieces.LineCount(); ++i) registry.RemoveValue(pieces.LineAt(i));
+  for (int i = 0; i < pieces.LineCount(); ++i) registry.RemoveValue(std::string(pieces.LineAt(i)));
 }
 
 // The product's key is the current key; the list is reused for the products.

@@ -31,12 +31,12 @@ void UpdateProductInclude(const std::string& product, const std::string& folder)
 }
 
 void RewriteDefineLines(const std::string& path, platform::LineList& remaining) {
-  for (int i = 0; i < remaining.LineCount(); ++i) remaining.ReplaceLine(i, WithoutSpaces(remaining.LineAt(i)));
+  for (int i = 0; i < remaining.LineCount(); ++i) remaining.ReplaceLine(i, WithoutSpaces(std::string(remaining.LineAt(i))));
   const auto isRemaining = [&remaining](const std::string& symbol) { return remaining.FindLine(symbol) != -1; };
   platform::LineList lines;
   lines.LoadLines(path);
   for (int i = 0; i < lines.LineCount(); ++i) {
-    const std::string& line = lines.LineAt(i);
+    const std::string line(lines.LineAt(i));
     if (IsDefineRegionEnd(line)) break;
     if (const auto rewritten = RewriteDefineLine(line, isRemaining)) lines.ReplaceLine(i, *rewritten);
   }

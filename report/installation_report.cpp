@@ -25,7 +25,7 @@ class Items {
   explicit Items(HKEY record) : record_(record) {}
   std::vector<ReportLine> lines;
 
-  void Add(ItemKind kind, const std::string& item) { lines.push_back({kind, item, {}}); }
+  void Add(ItemKind kind, std::string_view item) { lines.push_back({kind, std::string(item), {}}); }
 
   void AddList(ItemKind kind, const char* valueName) {
     platform::LineList list;
@@ -93,8 +93,8 @@ class Items {
       return;
     platform::LineList include;
     include.AssignText(bytes);
-    for (int i = 0; i < include.LineCount() && !registration::IsDefineRegionEnd(include.LineAt(i)); ++i) {
-      const registration::DefineLine define = registration::ParseDefineLine(include.LineAt(i));
+    for (int i = 0; i < include.LineCount() && !registration::IsDefineRegionEnd(std::string(include.LineAt(i))); ++i) {
+      const registration::DefineLine define = registration::ParseDefineLine(std::string(include.LineAt(i)));
       if (define.IsDefine) Add(ItemKind::Define, define.Symbol);
     }
   }

@@ -172,7 +172,7 @@ std::string ItemStates::Entry(const ReportLine& line) {
   const int index = environments::LocateContentsEntry(contents_, line.item);
   if (index < 0) return "names no line";
   // The line goes with this entry: a later entry names the next such line.
-  const std::string named = contents_.LineAt(index);
+  const std::string named(contents_.LineAt(index));
   contents_.RemoveLine(index);
   return "names " + Quoted(named);
 }

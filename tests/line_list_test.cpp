@@ -92,6 +92,14 @@ TEST(LineFile, BytesAfterANulSurviveALoadAndStore) {
   list.RemoveLine(1);
   list.StoreLines(path);
   EXPECT_EQ(ReadBytes(path), "keep\r\n" + tail);
+  // The same list, loaded again as each help entry loads it, holds only the
+  // new file's lines and keeps them when a later load fails.
+  const std::string other = folder.File("b.cnt");
+  WriteBytes(other, "other\r\n");
+  list.LoadLines(other);
+  EXPECT_THROW(list.LoadLines(folder.File("missing.cnt")), platform::EFOpenError);
+  list.StoreLines(other);
+  EXPECT_EQ(ReadBytes(other), "other\r\n");
 }
 
 TEST(LineFile, AMissingFileCannotBeOpenedAndTheListStays) {
@@ -177,9 +185,9 @@ BOOL WINAPI ReplaceRefused(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
   return FALSE;
 }
 
-// Moves the target to the backup, then cannot move the new file in.
-BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR backup, DWORD, LPVOID, LPVOID) {
-  MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING);
+// Moves the target aside, then cannot move the new file in.
+BOOL WINAPI ReplaceStoppedHalfWay(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) {
+  MoveFileExA(replaced, (std::string(replaced) + ".aside").c_str(), MOVEFILE_REPLACE_EXISTING);
   SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
   return FALSE;
 }
@@ -344,6 +352,8 @@ TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
   }
 }
 
+// Rewritten in place, or, when the replacement stopped half-way, finished by
+// moving the temporary file to the target's name.
 TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPlace) {
   // ReplaceFileA and MoveFileExA are bound by the program, the others imported.
   const struct {
@@ -405,7 +415,8 @@ TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {
   WriteBytes(readOnly, "old");
   SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
   const std::string noFolder = folder.File("none\\x.inc");
-  for (const std::string& path : {readOnly, noFolder}) {
+  CreateDirectoryA(folder.File("sub.inc").c_str(), nullptr);
+  for (const std::string& path : {readOnly, noFolder, folder.File("sub.inc")}) {
     EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
   }
   EXPECT_EQ(ReadBytes(readOnly), "old");

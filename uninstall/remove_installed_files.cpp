@@ -39,7 +39,7 @@ void RemoveInstalledFiles() {
   ShowWindow(dialog.Handle, SW_SHOWDEFAULT);
   ui::RaisePendingDialogFailure();
   for (int i = progress.Done(); i < count; ++i) {
-    const std::string& path = files.LineAt(i);
+    const std::string path(files.LineAt(i));
     SendToControl(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     // The counter is released first; a failed delete does not restore it.
     if (registration::ReleaseSharedFile(path) == 0) DeleteFileA(path.c_str());

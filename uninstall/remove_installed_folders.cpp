@@ -14,7 +14,7 @@ void RemoveInstalledFolders() {
   // Sorted, a folder stands before every folder below it; walking backwards
   // therefore reaches each subfolder before its parent.
   folders.SortLines();
-  for (int i = folders.LineCount() - 1; i >= 0; --i) RemoveDirectoryA(folders.LineAt(i).c_str());
+  for (int i = folders.LineCount() - 1; i >= 0; --i) RemoveDirectoryA(std::string(folders.LineAt(i)).c_str());
 }
 
 }  // namespace uninstall

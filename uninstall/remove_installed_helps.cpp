@@ -22,11 +22,14 @@ void RemoveInstalledHelps() {
   // An entry whose line an earlier run removed would take the next line of
   // that target with it: another product's.
   setup::PhaseProgress progress(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount());
+  // Each entry loads the file anew into this list; only its memory is
+  // carried from entry to entry.
+  platform::LineList lines;
   for (int i = progress.Done(); i < entries.LineCount(); ++i) {
-    const std::string& entry = entries.LineAt(i);
+    const std::string_view entry = entries.LineAt(i);
     // An empty entry names the first line without a target: a line of the
     // environment's own, never one that the installer added.
-    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents);
+    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents, lines);
     progress.EntryDone();
   }
 }

@@ -138,7 +138,7 @@ bool ScratchRecord::Exists() const { return KeyExists(HKEY_LOCAL_MACHINE, Uninst
 std::vector<std::string> LinesOf(const platform::LineList& list) {
   std::vector<std::string> lines;
   lines.reserve(list.LineCount());
-  for (int i = 0; i < list.LineCount(); ++i) lines.push_back(list.LineAt(i));
+  for (int i = 0; i < list.LineCount(); ++i) lines.emplace_back(list.LineAt(i));
   return lines;
 }
 

@@ -1,0 +1,54 @@
+// The uninstaller's own phases, each timed on its own, on the benchmark's
+// installation: the same functions that a run calls, in the run's order,
+// without the confirmation and the self-removal.
+//
+//   bench_phases <uninstall key name>
+//
+// Prints one line per phase with its seconds.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "registration/installed_products.h"
+#include "setup/uninstall_record.h"
+#include "uninstall/remove_installed_files.h"
+#include "uninstall/remove_installed_folders.h"
+#include "uninstall/remove_installed_helps.h"
+#include "uninstall/uninstall_run.h"
+
+namespace {
+
+double Lap() {
+  static LARGE_INTEGER last;
+  LARGE_INTEGER now;
+  LARGE_INTEGER frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  const double seconds = static_cast<double>(now.QuadPart - last.QuadPart) / static_cast<double>(frequency.QuadPart);
+  last = now;
+  return seconds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: bench_phases <uninstall key name>\n");
+    return 2;
+  }
+  uninstall::SetUninstallKeyName(argv[1]);
+  Lap();
+  uninstall::RemoveInstalledFiles();
+  std::printf("files %.3f\n", Lap());
+  const std::string product = setup::ReadUninstallValue(argv[1], "PRODUCTNAME");
+  registration::UnregisterProduct(product, setup::ReadUninstallValue(argv[1], "SUBPRODUCTNAME"));
+  std::printf("product %.3f\n", Lap());
+  uninstall::RemoveInstalledFolders();
+  std::printf("folders %.3f\n", Lap());
+  uninstall::RemoveInstalledHelps();
+  std::printf("helps %.3f\n", Lap());
+  setup::DeleteUninstallRecord(argv[1]);
+  std::printf("record %.3f\n", Lap());
+  return 0;
+}
