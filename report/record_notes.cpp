@@ -23,7 +23,7 @@ std::string EarlierRunNote(HKEY record, const char* listName, const char* what) 
   const int done = setup::EntriesDone(mark, fingerprint, list.LineCount());
   std::string note = "Earlier run: " + std::to_string(done) + " of " + std::to_string(list.LineCount()) + " " +
                      listName + " entries done";
-  if (done > 0) note += ", the last \"" + list.LineAt(done - 1) + "\" (" + what + "); a run goes on with the next";
+  if (done > 0) note += ", the last \"" + std::string(list.LineAt(done - 1)) + "\" (" + what + "); a run goes on with the next";
   return note;
 }
 
