@@ -385,12 +385,15 @@ TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPla
     const ULONGLONG target = FileNumberOf(path);
     Of({"new"}).StoreLines(path);
     EXPECT_EQ(ReadBytes(path), "new\r\n");
-    EXPECT_EQ(FileNumberOf(path), target);
+    // A replacement that stopped half-way is finished by moving the new file in.
+    EXPECT_EQ(FileNumberOf(path) == target, refusal.standIn != reinterpret_cast<const void*>(&ReplaceStoppedHalfWay));
     EXPECT_TRUE(NoTemporaryFileLeft(folder));
   }
 }
 
-TEST(LineFile, WhenTheOldContentCannotBeMovedBackAfterAFailedReplaceTheBackupKeepsIt) {
+// ReplaceFileA moved the old file off its name and the new one cannot take
+// it: the temporary file beside it keeps the new text.
+TEST(LineFile, WhenTheNewTextCannotTakeTheNameAfterAFailedReplaceTheTemporaryFileKeepsIt) {
   ScratchFolder folder;
   const std::string path = folder.File("prod.inc");
   WriteBytes(path, "old\r\n");
@@ -401,11 +404,10 @@ TEST(LineFile, WhenTheOldContentCannotBeMovedBackAfterAFailedReplaceTheBackupKee
   g_moves = 0;
   EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
   EXPECT_FALSE(Exists(path));
-  // One file beside it: the backup with the old content; the new text's is gone.
   WIN32_FIND_DATAA found;
   const platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
   ASSERT_TRUE(search.IsValid());
-  EXPECT_EQ(ReadBytes(folder.File(found.cFileName)), "old\r\n");
+  EXPECT_EQ(ReadBytes(folder.File(found.cFileName)), "new\r\n");
   EXPECT_FALSE(FindNextFileA(search.Get(), &found));
 }
 
