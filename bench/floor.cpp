@@ -7,8 +7,8 @@
 // - files: FILES read once; per file the counter key opened and closed, the
 //   counter probed and read (two queries), then written back, or deleted
 //   followed by the key-information query and the file's deletion; the
-//   progress dialog from the same template is sent the file name and the
-//   bar's position;
+//   record's FILESDONE mark written; the progress dialog from the same
+//   template is sent the file name and the bar's position;
 // - product: PRODUCTNAME and SUBPRODUCTNAME read, each withdrawn sub-product's
 //   value deleted, the remaining values listed, "FolderName" read, the
 //   include file loaded and stored once (in place);
@@ -16,7 +16,8 @@
 // - help: INSTALLEDHELPS and DELPHIVER read, RootDir read, the contents file
 //   found; per entry the file loaded (open, size, one read, close), each line's
 //   target compared with CompareStringA up to the line that the entry names,
-//   and the file stored without it in place (create, one write, close);
+//   and the file stored without it in place (create, one write, close), and
+//   the record's INSTALLEDHELPSDONE mark written;
 // - the record deleted;
 // - self-removal: the program file's deletion tried, "$delme.bat" written
 //   beside it and started hidden.
@@ -121,14 +122,40 @@ void ReleaseAndDelete(const std::string& path) {
 
 INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+// The record's mark of how many entries of a list are done, written after
+// each entry (8 bytes: the count and the list's fingerprint), as a run must
+// keep it so that a run after a failure goes on where it stopped.
+class DoneMarks {
+ public:
+  DoneMarks(const std::string& keyName, const char* valueName) : name_(valueName) {
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str(), 0, KEY_ALL_ACCESS, &record_);
+  }
+  ~DoneMarks() {
+    if (record_) RegCloseKey(record_);
+  }
+  DoneMarks(const DoneMarks&) = delete;
+  DoneMarks& operator=(const DoneMarks&) = delete;
+  void EntryDone() {
+    const DWORD mark[2] = {++count_, 0};
+    if (record_) RegSetValueExA(record_, name_, 0, REG_BINARY, reinterpret_cast<const BYTE*>(mark), sizeof mark);
+  }
+
+ private:
+  HKEY record_ = nullptr;
+  const char* name_;
+  DWORD count_ = 0;
+};
+
 void RemoveFiles(HINSTANCE instance, const std::string& keyName) {
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &Ignore, 0);
   const std::vector<std::string> files = Split(RecordValue(keyName, "FILES"), "\r\n");
   SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, static_cast<LPARAM>(files.size()));
   ShowWindow(dialog, SW_SHOWDEFAULT);
+  DoneMarks marks(keyName, "FILESDONE");
   for (std::size_t i = 0; i < files.size(); ++i) {
     SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(files[i].c_str()));
     ReleaseAndDelete(files[i]);
+    marks.EntryDone();
     SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
   DestroyWindow(dialog);
@@ -184,13 +211,16 @@ void RemoveHelps(const std::string& keyName) {
   HANDLE search = FindFirstFileA(contents.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   FindClose(search);
+  DoneMarks marks(keyName, "INSTALLEDHELPSDONE");
   for (const std::string& entry : entries) {
     std::string text = Load(contents);
     std::size_t end = 0;
     const std::size_t start = FindEntryLine(text, entry, end);
-    if (start == std::string::npos) continue;
-    text.erase(start, end + 2 - start);
-    Store(contents, text.data(), text.size());
+    if (start != std::string::npos) {
+      text.erase(start, end + 2 - start);
+      Store(contents, text.data(), text.size());
+    }
+    marks.EntryDone();
   }
 }
 
