@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/lap.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -251,22 +252,6 @@ void RemoveSelf() {
   }
 }
 
-// Seconds since the last call, for the phases' shares.
-double Lap() {
-  static LARGE_INTEGER last = [] {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-  }();
-  LARGE_INTEGER now;
-  LARGE_INTEGER frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  const double seconds = static_cast<double>(now.QuadPart - last.QuadPart) / static_cast<double>(frequency.QuadPart);
-  last = now;
-  return seconds;
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -274,18 +259,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const std::string keyName = commandLine;
   const std::string question = "Are you sure you want to completely remove the " + keyName + "?";
   if (MessageBoxA(nullptr, question.c_str(), "Uninstall", MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
-  Lap();
+  bench::Lap();
   RemoveFiles(instance, keyName);
-  const double files = Lap();
+  const double files = bench::Lap();
   UnregisterProduct(keyName);
-  const double product = Lap();
+  const double product = bench::Lap();
   RemoveFolders(keyName);
-  const double folders = Lap();
+  const double folders = bench::Lap();
   RemoveHelps(keyName);
-  const double helps = Lap();
+  const double helps = bench::Lap();
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str());
   RemoveSelf();
-  const double rest = Lap();
+  const double rest = bench::Lap();
   if (FILE* out = std::fopen("C:\\bench-floor-phases.txt", "w")) {
     std::fprintf(out, "files %.3f\nproduct %.3f\nfolders %.3f\nhelps %.3f\nrecord+self %.3f\n", files, product,
                  folders, helps, rest);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/lap.h"
 #include "registration/installed_products.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/remove_installed_files.h"
@@ -17,38 +18,23 @@
 #include "uninstall/remove_installed_helps.h"
 #include "uninstall/uninstall_run.h"
 
-namespace {
-
-double Lap() {
-  static LARGE_INTEGER last;
-  LARGE_INTEGER now;
-  LARGE_INTEGER frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  const double seconds = static_cast<double>(now.QuadPart - last.QuadPart) / static_cast<double>(frequency.QuadPart);
-  last = now;
-  return seconds;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: bench_phases <uninstall key name>\n");
     return 2;
   }
   uninstall::SetUninstallKeyName(argv[1]);
-  Lap();
+  bench::Lap();
   uninstall::RemoveInstalledFiles();
-  std::printf("files %.3f\n", Lap());
+  std::printf("files %.3f\n", bench::Lap());
   const std::string product = setup::ReadUninstallValue(argv[1], "PRODUCTNAME");
   registration::UnregisterProduct(product, setup::ReadUninstallValue(argv[1], "SUBPRODUCTNAME"));
-  std::printf("product %.3f\n", Lap());
+  std::printf("product %.3f\n", bench::Lap());
   uninstall::RemoveInstalledFolders();
-  std::printf("folders %.3f\n", Lap());
+  std::printf("folders %.3f\n", bench::Lap());
   uninstall::RemoveInstalledHelps();
-  std::printf("helps %.3f\n", Lap());
+  std::printf("helps %.3f\n", bench::Lap());
   setup::DeleteUninstallRecord(argv[1]);
-  std::printf("record %.3f\n", Lap());
+  std::printf("record %.3f\n", bench::Lap());
   return 0;
 }
