@@ -254,6 +254,7 @@ void RemoveSelf() {
 
 }  // namespace
 
+// NOLINTNEXTLINE(readability-non-const-parameter): Windows fixes WinMain's signature.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   InitCommonControls();
   const std::string keyName = commandLine;
