@@ -255,13 +255,13 @@ void RemoveSelf() {
 }  // namespace
 
 // NOLINTNEXTLINE(readability-non-const-parameter): Windows fixes WinMain's signature.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
   InitCommonControls();
-  const std::string keyName = commandLine;
+  const std::string keyName = lpCmdLine;
   const std::string question = "Are you sure you want to completely remove the " + keyName + "?";
   if (MessageBoxA(nullptr, question.c_str(), "Uninstall", MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
   bench::Lap();
-  RemoveFiles(instance, keyName);
+  RemoveFiles(hInstance, keyName);
   const double files = bench::Lap();
   UnregisterProduct(keyName);
   const double product = bench::Lap();
@@ -273,9 +273,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   RemoveSelf();
   const double rest = bench::Lap();
   if (FILE* out = std::fopen("C:\\bench-floor-phases.txt", "w")) {
-    std::fprintf(out, "files %.3f\nproduct %.3f\nfolders %.3f\nhelps %.3f\nrecord+self %.3f\n", files, product,
+    (void)std::fprintf(out, "files %.3f\nproduct %.3f\nfolders %.3f\nhelps %.3f\nrecord+self %.3f\n", files, product,
                  folders, helps, rest);
-    std::fclose(out);
+    (void)std::fclose(out);
   }
   return 0;
 }

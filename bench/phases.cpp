@@ -20,7 +20,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: bench_phases <uninstall key name>\n");
+    (void)std::fprintf(stderr, "usage: bench_phases <uninstall key name>\n");
     return 2;
   }
   uninstall::SetUninstallKeyName(argv[1]);
