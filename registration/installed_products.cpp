@@ -23,14 +23,16 @@ void WithdrawSubProducts(platform::RegistrySession& registry, const std::string&
   for (int i = 0; i < pieces.LineCount(); ++i) registry.RemoveValue(std::string(pieces.LineAt(i)));
 }
 
-// The product's key is the current key; the list is reused for the products.
-void RemoveProductKey(platform::RegistrySession& registry, const std::string& product, platform::LineList& list) {
+// The product's key is the current key. The products key goes only when a
+// query says it holds no product: a failed query would take every other
+// product's registration with it (Windows 9x deletes a key with its subkeys).
+void RemoveProductKey(platform::RegistrySession& registry, const std::string& product) {
   registry.RemoveValue("Version");
   registry.RemoveValue("FolderName");
   registry.RemoveKey(ProductKeyPath(product));
   if (!registry.OpenPath(kInstalledProducts)) return;
-  registry.ListSubkeys(list);
-  if (list.LineCount() == 0) registry.RemoveKey(kInstalledProducts);
+  platform::KeyInfo info;
+  if (registry.QueryKeyInfo(info) && info.SubkeyCount == 0) registry.RemoveKey(kInstalledProducts);
 }
 
 }  // namespace
@@ -64,7 +66,7 @@ void UnregisterProduct(const std::string& product, const std::string& subProduct
   if (remaining.LineCount() != 0)
     UpdateProductInclude(product, registry.ReadText("FolderName"));
   else
-    RemoveProductKey(registry, product, remaining);
+    RemoveProductKey(registry, product);
 }
 
 }  // namespace registration

@@ -71,6 +71,11 @@ BOOL WINAPI RefusedWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) 
   return FALSE;
 }
 
+LONG WINAPI FailedKeyQuery(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                           LPDWORD, PFILETIME) {
+  return ERROR_OUTOFMEMORY;
+}
+
 }  // namespace
 
 TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedRecord) {
@@ -80,6 +85,7 @@ TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedReco
     bool otherProduct;
     const char* after;
     bool productsKeyStays;
+    bool queryFails = false;  // every key query fails meanwhile
   };
   const Row rows[] = {
       {{"Version", "FolderName", "A", "B"}, "", false, "A\r\nB\r\nFolderName\r\nVersion\r\n", true},
@@ -89,12 +95,16 @@ TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedReco
       {{"Version", "FolderName", "A", "B"}, "B;A", true, "gone", true},
       {{"Version", "FolderName"}, "", false, "gone", false},
       {{"VERSION", "foldername", "A"}, "A", false, "gone", false},
+      {{"Version", "FolderName", "A"}, "A", false, "gone", true, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.subProducts);
     Registered registered(row.values);
     if (row.otherProduct) SetValue(ProductKey("Other"), "A");
+    std::optional<ImportSwap> swap;
+    if (row.queryFails) swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&FailedKeyQuery));
     UnregisterProduct(registered.product, row.subProducts);
+    swap.reset();
     EXPECT_EQ(Names(registered.key), row.after);
     EXPECT_EQ(Names(kProductsKey) != "gone", row.productsKeyStays);
   }
