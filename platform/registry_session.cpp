@@ -158,18 +158,20 @@ bool RegistrySession::RemoveKey(const std::string& path) {
 
 bool RegistrySession::QueryKeyInfo(KeyInfo& info) const { return QueryInfo(current_.Get(), info); }
 
-void RegistrySession::ListSubkeys(LineList& list) const {
+bool RegistrySession::ListSubkeys(LineList& list) const {
   list.RemoveAll();
   KeyInfo info;
-  if (!QueryKeyInfo(info)) return;
+  if (!QueryKeyInfo(info)) return false;
   for (std::string& name : SubkeyNames(current_.Get(), info)) list.AppendLine(std::move(name));
+  return true;
 }
 
-void RegistrySession::ListValueNames(LineList& list) const {
+bool RegistrySession::ListValueNames(LineList& list) const {
   list.RemoveAll();
   KeyInfo info;
-  if (!QueryKeyInfo(info)) return;
+  if (!QueryKeyInfo(info)) return false;
   for (std::string& name : ValueNames(current_.Get(), info)) list.AppendLine(std::move(name));
+  return true;
 }
 
 }  // namespace platform

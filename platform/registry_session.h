@@ -51,8 +51,10 @@ class RegistrySession {
   // handle); the current key and path stay as they were, even when the
   // current key itself is removed. True when the key itself was deleted.
   bool RemoveKey(const std::string& path);
-  void ListSubkeys(LineList& list) const;
-  void ListValueNames(LineList& list) const;
+  // Replace the list by the current key's subkey or value names; false, the
+  // list empty, when the key cannot be queried.
+  bool ListSubkeys(LineList& list) const;
+  bool ListValueNames(LineList& list) const;
   // Every field zero, then filled; false (all zero) when the query fails.
   bool QueryKeyInfo(KeyInfo& info) const;
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/errors.h"
 #include "platform/registry_session.h"
 #include "registration/product_include.h"
 
@@ -25,7 +26,7 @@ void WithdrawSubProducts(platform::RegistrySession& registry, const std::string&
 
 // The product's key is the current key. The products key goes only when a
 // query says it holds no product: a failed query would take every other
-// product's registration with it (Windows 9x deletes a key with its subkeys).
+// product's registration with it (the key is removed with its subkeys).
 void RemoveProductKey(platform::RegistrySession& registry, const std::string& product) {
   registry.RemoveValue("Version");
   registry.RemoveValue("FolderName");
@@ -44,8 +45,11 @@ void ListRemainingSubProducts(const std::string& product, platform::LineList& li
   {
     platform::RegistrySession registry;
     registry.SetRoot(HKEY_CURRENT_USER);
+    // A key that cannot be listed would read as one without sub-products,
+    // and the registration would go with other installations' sub-products
+    // in it. Querying an open key fails only for want of memory.
     if (registry.OpenPath(ProductKeyPath(product))) {
-      registry.ListValueNames(list);
+      if (!registry.ListValueNames(list)) platform::RaiseOutOfMemory();
       registry.CloseCurrent();
     }
   }

@@ -71,9 +71,16 @@ BOOL WINAPI RefusedWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) 
   return FALSE;
 }
 
-LONG WINAPI FailedKeyQuery(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
-                           LPDWORD, PFILETIME) {
-  return ERROR_OUTOFMEMORY;
+// Key queries fail from the g_failingFrom-th on, as they do without memory.
+decltype(&RegQueryInfoKeyA) g_realQuery = nullptr;
+int g_queries = 0;
+int g_failingFrom = 0;
+LONG WINAPI QueryFailingFrom(HKEY key, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD subkeys,
+                             LPDWORD subkeyLength, LPDWORD classLength, LPDWORD values, LPDWORD valueNameLength,
+                             LPDWORD valueLength, LPDWORD security, PFILETIME written) {
+  if (++g_queries >= g_failingFrom) return ERROR_OUTOFMEMORY;
+  return g_realQuery(key, name, nameLength, reserved, subkeys, subkeyLength, classLength, values, valueNameLength,
+                     valueLength, security, written);
 }
 
 }  // namespace
@@ -85,7 +92,8 @@ TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedReco
     bool otherProduct;
     const char* after;
     bool productsKeyStays;
-    bool queryFails = false;  // every key query fails meanwhile
+    int failingFrom = 0;  // key queries fail from this one on (1: the product's listing)
+    bool outOfMemory = false;
   };
   const Row rows[] = {
       {{"Version", "FolderName", "A", "B"}, "", false, "A\r\nB\r\nFolderName\r\nVersion\r\n", true},
@@ -95,15 +103,26 @@ TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedReco
       {{"Version", "FolderName", "A", "B"}, "B;A", true, "gone", true},
       {{"Version", "FolderName"}, "", false, "gone", false},
       {{"VERSION", "foldername", "A"}, "A", false, "gone", false},
-      {{"Version", "FolderName", "A"}, "A", false, "gone", true, true},
+      {{"Version", "FolderName", "A", "B"}, "A", true, "B\r\nFolderName\r\nVersion\r\n", true, 1, true},
+      {{"Version", "FolderName", "A"}, "A", false, "gone", true, 2},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.subProducts);
     Registered registered(row.values);
     if (row.otherProduct) SetValue(ProductKey("Other"), "A");
     std::optional<ImportSwap> swap;
-    if (row.queryFails) swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&FailedKeyQuery));
-    UnregisterProduct(registered.product, row.subProducts);
+    if (row.failingFrom) {
+      swap.emplace("advapi32.dll", "RegQueryInfoKeyA", reinterpret_cast<const void*>(&QueryFailingFrom));
+      g_realQuery = reinterpret_cast<decltype(&RegQueryInfoKeyA)>(swap->Original());
+      g_queries = 0;
+      g_failingFrom = row.failingFrom;
+    }
+    const auto unregister = [&] { UnregisterProduct(registered.product, row.subProducts); };
+    if (row.outOfMemory) {
+      EXPECT_THROW(unregister(), platform::OutOfMemoryRaise);
+    } else {
+      unregister();
+    }
     swap.reset();
     EXPECT_EQ(Names(registered.key), row.after);
     EXPECT_EQ(Names(kProductsKey) != "gone", row.productsKeyStays);
