@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <sddl.h>
+
 #include <numeric>
 #include <optional>
 
 #include "platform/errors.h"
+#include "platform/private_file_security.h"
 #include "platform/unique_handle.h"
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
@@ -30,6 +34,58 @@ std::string BatchPathBeside(const std::string& program) {
 std::string ShortPath(const std::string& path) {
   char shortPath[MAX_PATH] = {};
   return GetShortPathNameA(path.c_str(), shortPath, MAX_PATH) < MAX_PATH ? shortPath : "";
+}
+
+// The entries of a DACL, "<type> <flags> <mask> <SID>" each, in order.
+std::vector<std::string> EntriesOf(PACL dacl) {
+  std::vector<std::string> entries;
+  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) return {"<unreadable>"};
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    char* sid = nullptr;
+    ConvertSidToStringSidA(const_cast<DWORD*>(&allowed->SidStart), &sid);
+    char head[32];
+    snprintf(head, sizeof head, "%u %u %lx ", allowed->Header.AceType, allowed->Header.AceFlags, allowed->Mask);
+    entries.push_back(head + std::string(sid ? sid : "?"));
+    LocalFree(sid);
+  }
+  return entries;
+}
+
+// The entries of the file's DACL, read back from the file system, that
+// grant anything to Everyone, Users or Authenticated Users.
+std::vector<std::string> EntriesForOthers(const std::string& path) {
+  DWORD size = 0;
+  GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::vector<DWORD> descriptor(size / sizeof(DWORD) + 1);
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size) ||
+      !GetSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &defaulted))
+    return {"<unreadable>"};
+  if (!present || !dacl) return {"<no DACL: everyone has all access>"};
+  std::vector<std::string> others;
+  for (const std::string& entry : EntriesOf(dacl)) {
+    const std::string sid = entry.substr(entry.rfind(' ') + 1);
+    if (entry[0] == '0' && (sid == "S-1-1-0" || sid == "S-1-5-32-545" || sid == "S-1-5-11")) others.push_back(entry);
+  }
+  return others;
+}
+
+std::string TokenUserSid() {
+  HANDLE token = nullptr;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  const platform::UniqueKernelObject owned(token);
+  DWORD user[64] = {};
+  DWORD size = 0;
+  char* sid = nullptr;
+  if (!GetTokenInformation(token, TokenUser, user, sizeof user, &size) ||
+      !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid))
+    return "<no user>";
+  const std::string text = sid;
+  LocalFree(sid);
+  return text;
 }
 
 struct Started {
@@ -65,7 +121,11 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     SCOPED_TRACE(c.program);
     const std::string batch = BatchPathBeside(c.program);
     CreateDirectoryA(batch.substr(0, batch.rfind('\\')).c_str(), nullptr);
-    WriteBytes(batch, "an older batch file that is much longer than the new one will be ... ... ...");
+    // An earlier batch file, someone else's, with other lines; every other
+    // one read-only. It is replaced whole by a new one.
+    SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(batch, "an older batch file that is much longer than the new one will be ... ... ...\r\ngoto Repeat\r\n");
+    if ((&c - cases) % 2) SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_READONLY);
     WriteBytes(c.program, "MZ");
     SetFileAttributesA(c.program.c_str(), c.attributes);
     const std::string named = c.named.empty() ? ShortPath(c.program) : c.named;
@@ -85,6 +145,10 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     SetCurrentDirectoryA(testFolder);  // where a batch file with "%" in its path was started
     const std::string expected = BatchText(named, BatchPathBeside(named));
     EXPECT_EQ(ReadBytes(batch), expected);
+    // Wine keeps a file's rights as its Unix mode: what it gives others shows
+    // as an Everyone entry, and the new file gives them nothing.
+    EXPECT_EQ(EntriesForOthers(batch), std::vector<std::string>{});
+    EXPECT_EQ(GetFileAttributesA(batch.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].commandLine, "\"" + (c.startedByName ? std::string("$delme.bat") : batch) + "\"");
     EXPECT_EQ(started[0].startupSize, sizeof(STARTUPINFOA));
@@ -96,6 +160,27 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     inUse.Reset();
     EXPECT_TRUE(GoneWithin({c.program, batch}, 20000));
   }
+}
+
+TEST(RemovingSelf, TheBatchFilesDescriptorAllowsOnlySystemTheAdministratorsAndTheRunningAccount) {
+  platform::PrivateFileSecurity security;
+  SECURITY_ATTRIBUTES* const attributes = security.Attributes();
+  ASSERT_NE(attributes, nullptr);
+  EXPECT_EQ(attributes->nLength, sizeof(SECURITY_ATTRIBUTES));
+  EXPECT_FALSE(attributes->bInheritHandle);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  BOOL present = FALSE, defaulted = TRUE;
+  PACL dacl = nullptr;
+  ASSERT_TRUE(GetSecurityDescriptorControl(attributes->lpSecurityDescriptor, &control, &revision));
+  ASSERT_TRUE(GetSecurityDescriptorDacl(attributes->lpSecurityDescriptor, &present, &dacl, &defaulted));
+  EXPECT_TRUE(present);
+  EXPECT_FALSE(defaulted);
+  EXPECT_EQ(control & SE_DACL_PROTECTED, SE_DACL_PROTECTED);  // nothing inherited from the folder
+  // Allowed entries (type 0) that no child object inherits (flags 0), all
+  // access to a file (0x1f01ff), to those three only.
+  EXPECT_EQ(EntriesOf(dacl), (std::vector<std::string>{"0 0 1f01ff S-1-5-18", "0 0 1f01ff S-1-5-32-544",
+                                                        "0 0 1f01ff " + TokenUserSid()}));
 }
 
 TEST(RemovingSelf, AFreeProgramFileIsDeletedDirectlyWithoutBatchFile) {
@@ -149,34 +234,54 @@ BOOL WINAPI RefusedStart(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIB
 TEST(RemovingSelf, ABatchFileThatCannotBeWrittenOrStartedLeavesTheProgramFileAsItWas) {
   ScratchFolder folder;
   CreateDirectoryA(folder.File("$delme.bat").c_str(), nullptr);  // in the batch file's way
+  const char earlier[] = "@echo someone else's lines\r\n";
   const struct {
     std::string program;
     const char* function;  // swapped for a stand-in, when named
     const void* standIn;
+    bool earlierHeld;  // an earlier read-only batch file, held open by another program
     std::string raised;
   } cases[] = {
-      {folder.File("uninstall.exe"), nullptr, nullptr, "EInOutError: File access denied"},
+      {folder.File("uninstall.exe"), nullptr, nullptr, false, "EInOutError: File access denied"},
       // "\x80" (the euro sign) has no OEM form, and the volume no short name.
-      {folder.File("\x80uro\\uninstall.exe"), "GetShortPathNameA", reinterpret_cast<const void*>(&NoShortPath),
+      {folder.File("\x80uro\\uninstall.exe"), "GetShortPathNameA", reinterpret_cast<const void*>(&NoShortPath), false,
        "EInOutError: Invalid filename"},
-      {folder.File("Started\\uninstall.exe"), "CreateProcessA", reinterpret_cast<const void*>(&RefusedStart), "<no error>"},
+      {folder.File("Started\\uninstall.exe"), "CreateProcessA", reinterpret_cast<const void*>(&RefusedStart), false,
+       "<no error>"},
+      {folder.File("Held\\uninstall.exe"), nullptr, nullptr, true, "EInOutError: I/O error 32"},  // sharing violation
   };
   for (const auto& c : cases) {
     CreateDirectoryA(c.program.substr(0, c.program.rfind('\\')).c_str(), nullptr);
+    const std::string batch = BatchPathBeside(c.program);
     for (const DWORD attributes : {FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE}) {
       SCOPED_TRACE(c.program + " " + std::to_string(attributes));
       SetFileAttributesA(c.program.c_str(), FILE_ATTRIBUTE_NORMAL);
       WriteBytes(c.program, "MZ");
       SetFileAttributesA(c.program.c_str(), attributes);
       platform::UniqueFile inUse(CreateFileA(c.program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      platform::UniqueFile held;
+      DWORD earlierAttributes = INVALID_FILE_ATTRIBUTES;
+      if (c.earlierHeld) {
+        SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteBytes(batch, earlier);
+        SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_READONLY);
+        earlierAttributes = GetFileAttributesA(batch.c_str());
+        held.Reset(CreateFileA(batch.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      }
       std::optional<ImportSwap> swap;
       if (c.function) swap.emplace("kernel32.dll", c.function, c.standIn);
       ASSERT_TRUE(!swap || swap->Swapped());
       EXPECT_EQ(RaisedBy([&] { SetLastError(0xdeadbeef), uninstall::RemoveSelf(c.program); }), c.raised);
       swap.reset();
+      held.Reset();
       EXPECT_EQ(GetFileAttributesA(c.program.c_str()), attributes);
-      // Only a batch file that could not be started is left written.
-      EXPECT_EQ(ReadBytes(BatchPathBeside(c.program)) != "<missing>", c.raised == "<no error>");
+      if (c.earlierHeld) {  // kept whole, read-only again
+        EXPECT_EQ(ReadBytes(batch), earlier);
+        EXPECT_EQ(GetFileAttributesA(batch.c_str()), earlierAttributes);
+        EXPECT_TRUE(earlierAttributes & FILE_ATTRIBUTE_READONLY);
+      } else {  // only a batch file that could not be started is left written
+        EXPECT_EQ(ReadBytes(batch) != "<missing>", c.raised == "<no error>");
+      }
     }
   }
 }
