@@ -93,7 +93,7 @@ bool PrivateFileSecurity::Build() {
   DWORD aclSize = sizeof(ACL);
   for (const PSID sid : allowed) aclSize += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + calls.getLengthSid(sid);
   acl_.assign(aclSize / sizeof(DWORD) + 1, 0);
-  const auto acl = reinterpret_cast<PACL>(acl_.data());
+  auto* const acl = reinterpret_cast<PACL>(acl_.data());
   if (!calls.initializeAcl(acl, aclSize, ACL_REVISION)) RaiseLastError();
   for (const PSID sid : allowed)
     if (!calls.addAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, sid)) RaiseLastError();

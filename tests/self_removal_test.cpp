@@ -5,6 +5,7 @@
 
 #include <numeric>
 #include <optional>
+#include <regex>
 
 #include "platform/errors.h"
 #include "platform/private_file_security.h"
@@ -36,54 +37,41 @@ std::string ShortPath(const std::string& path) {
   return GetShortPathNameA(path.c_str(), shortPath, MAX_PATH) < MAX_PATH ? shortPath : "";
 }
 
-// The entries of a DACL, "<type> <flags> <mask> <SID>" each, in order.
-std::vector<std::string> EntriesOf(PACL dacl) {
-  std::vector<std::string> entries;
-  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-    void* ace = nullptr;
-    if (!GetAce(dacl, i, &ace)) return {"<unreadable>"};
-    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-    char* sid = nullptr;
-    ConvertSidToStringSidA(const_cast<DWORD*>(&allowed->SidStart), &sid);
-    char head[32];
-    snprintf(head, sizeof head, "%u %u %lx ", allowed->Header.AceType, allowed->Header.AceFlags, allowed->Mask);
-    entries.push_back(head + std::string(sid ? sid : "?"));
-    LocalFree(sid);
-  }
-  return entries;
+// A descriptor's DACL as SDDL: "D:P(A;;FA;;;SY)..." is protected (P), and
+// allows (A) all access to a file (FA) to SYSTEM (SY), and so on.
+std::string DaclText(PSECURITY_DESCRIPTOR descriptor) {
+  char* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                            &text, nullptr))
+    return "<unreadable>";
+  std::string dacl = text;
+  LocalFree(text);
+  return dacl;
 }
 
-// The entries of the file's DACL, read back from the file system, that
-// grant anything to Everyone, Users or Authenticated Users.
-std::vector<std::string> EntriesForOthers(const std::string& path) {
+// Anything for anyone (no DACL), or an entry for Everyone, Users or
+// Authenticated Users.
+bool AllowsOthers(const std::string& dacl) {
+  return std::regex_search(dacl, std::regex(R"(NO_ACCESS_CONTROL|\(A;[^)]*;(WD|BU|AU)\))"));
+}
+
+std::string FileDaclText(const std::string& path) {
+  std::vector<DWORD> descriptor(1024);
   DWORD size = 0;
-  GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
-  std::vector<DWORD> descriptor(size / sizeof(DWORD) + 1);
-  BOOL present = FALSE, defaulted = FALSE;
-  PACL dacl = nullptr;
-  if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size) ||
-      !GetSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &defaulted))
-    return {"<unreadable>"};
-  if (!present || !dacl) return {"<no DACL: everyone has all access>"};
-  std::vector<std::string> others;
-  for (const std::string& entry : EntriesOf(dacl)) {
-    const std::string sid = entry.substr(entry.rfind(' ') + 1);
-    if (entry[0] == '0' && (sid == "S-1-1-0" || sid == "S-1-5-32-545" || sid == "S-1-5-11")) others.push_back(entry);
-  }
-  return others;
+  return GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &size)
+             ? DaclText(descriptor.data()) : "<unreadable>";
 }
 
 std::string TokenUserSid() {
-  HANDLE token = nullptr;
-  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-  const platform::UniqueKernelObject owned(token);
+  platform::UniqueKernelObject token;
   DWORD user[64] = {};
   DWORD size = 0;
   char* sid = nullptr;
-  if (!GetTokenInformation(token, TokenUser, user, sizeof user, &size) ||
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) ||
+      !GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &size) ||
       !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid))
     return "<no user>";
-  const std::string text = sid;
+  std::string text = sid;
   LocalFree(sid);
   return text;
 }
@@ -147,7 +135,7 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     EXPECT_EQ(ReadBytes(batch), expected);
     // Wine keeps a file's rights as its Unix mode: what it gives others shows
     // as an Everyone entry, and the new file gives them nothing.
-    EXPECT_EQ(EntriesForOthers(batch), std::vector<std::string>{});
+    EXPECT_FALSE(AllowsOthers(FileDaclText(batch))) << FileDaclText(batch);
     EXPECT_EQ(GetFileAttributesA(batch.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].commandLine, "\"" + (c.startedByName ? std::string("$delme.bat") : batch) + "\"");
@@ -164,23 +152,9 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
 
 TEST(RemovingSelf, TheBatchFilesDescriptorAllowsOnlySystemTheAdministratorsAndTheRunningAccount) {
   platform::PrivateFileSecurity security;
-  SECURITY_ATTRIBUTES* const attributes = security.Attributes();
-  ASSERT_NE(attributes, nullptr);
-  EXPECT_EQ(attributes->nLength, sizeof(SECURITY_ATTRIBUTES));
-  EXPECT_FALSE(attributes->bInheritHandle);
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  BOOL present = FALSE, defaulted = TRUE;
-  PACL dacl = nullptr;
-  ASSERT_TRUE(GetSecurityDescriptorControl(attributes->lpSecurityDescriptor, &control, &revision));
-  ASSERT_TRUE(GetSecurityDescriptorDacl(attributes->lpSecurityDescriptor, &present, &dacl, &defaulted));
-  EXPECT_TRUE(present);
-  EXPECT_FALSE(defaulted);
-  EXPECT_EQ(control & SE_DACL_PROTECTED, SE_DACL_PROTECTED);  // nothing inherited from the folder
-  // Allowed entries (type 0) that no child object inherits (flags 0), all
-  // access to a file (0x1f01ff), to those three only.
-  EXPECT_EQ(EntriesOf(dacl), (std::vector<std::string>{"0 0 1f01ff S-1-5-18", "0 0 1f01ff S-1-5-32-544",
-                                                        "0 0 1f01ff " + TokenUserSid()}));
+  ASSERT_NE(security.Attributes(), nullptr);
+  EXPECT_EQ(DaclText(security.Attributes()->lpSecurityDescriptor),
+            "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;" + TokenUserSid() + ")");
 }
 
 TEST(RemovingSelf, AFreeProgramFileIsDeletedDirectlyWithoutBatchFile) {
