@@ -16,6 +16,7 @@
 #include "uninstall/remove_installed_files.h"
 #include "uninstall/remove_installed_folders.h"
 #include "uninstall/remove_installed_helps.h"
+#include "uninstall/system_libraries.h"
 #include "uninstall/uninstall_run.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   uninstall::SetUninstallKeyName(argv[1]);
+  uninstall::LoadSystemLibrary("comctl32.dll");  // as the entry does: the progress dialog's bar
   bench::Lap();
   uninstall::RemoveInstalledFiles();
   std::printf("files %.3f\n", bench::Lap());

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/ansi_text.h"
+#include "platform/bound_function.h"
 #include "platform/errors.h"
 #include "platform/line_list.h"
 #include "platform/path_text.h"
@@ -21,16 +22,6 @@ std::string FolderOf(const std::string& path) {
 
 using ReplaceFileFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
 using MoveFileExFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-
-// A kernel32 function that older Windows lack, bound when it is needed
-// (nullptr where it is missing), so that the program loads on every Windows
-// from 95 on: ReplaceFileA came with Windows 2000, and Windows 9x has
-// MoveFileExA at most as a stub that fails.
-template <typename Function>
-Function KernelFunction(const char* name) {
-  const auto bound = reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
-  return reinterpret_cast<Function>(bound);
-}
 
 bool WriteWhole(HANDLE file, const std::string& text) {
   if (text.empty()) return true;

@@ -4,8 +4,8 @@
 
 namespace platform {
 
-TextFile::TextFile(const std::string& path)
-    : file_(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+TextFile::TextFile(const std::string& path, SECURITY_ATTRIBUTES* security)
+    : file_(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, security, CREATE_NEW,
                         FILE_ATTRIBUTE_NORMAL, nullptr)) {
   if (!file_.IsValid()) RaiseInOutError(GetLastError());
 }

@@ -13,8 +13,10 @@ namespace platform {
 
 class TextFile {
  public:
-  // Creates (or empties) the file for writing, others may read it meanwhile.
-  explicit TextFile(const std::string& path);
+  // Creates the file new for writing, with that security (nullptr: the
+  // folder's); others may read it meanwhile. A file or folder of that name
+  // fails the create: nothing that was there is reused.
+  TextFile(const std::string& path, SECURITY_ATTRIBUTES* security);
   TextFile(const TextFile&) = delete;
   TextFile& operator=(const TextFile&) = delete;
 

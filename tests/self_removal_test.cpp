@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <sddl.h>
+
 #include <numeric>
 #include <optional>
+#include <regex>
 
 #include "platform/errors.h"
+#include "platform/private_file_security.h"
 #include "platform/unique_handle.h"
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
@@ -30,6 +35,45 @@ std::string BatchPathBeside(const std::string& program) {
 std::string ShortPath(const std::string& path) {
   char shortPath[MAX_PATH] = {};
   return GetShortPathNameA(path.c_str(), shortPath, MAX_PATH) < MAX_PATH ? shortPath : "";
+}
+
+// A descriptor's DACL as SDDL: "D:P(A;;FA;;;SY)..." is protected (P), and
+// allows (A) all access to a file (FA) to SYSTEM (SY), and so on.
+std::string DaclText(PSECURITY_DESCRIPTOR descriptor) {
+  char* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                            &text, nullptr))
+    return "<unreadable>";
+  std::string dacl = text;
+  LocalFree(text);
+  return dacl;
+}
+
+// Anything for anyone (no DACL), or an entry for Everyone, Users or
+// Authenticated Users.
+bool AllowsOthers(const std::string& dacl) {
+  return std::regex_search(dacl, std::regex(R"(NO_ACCESS_CONTROL|\(A;[^)]*;(WD|BU|AU)\))"));
+}
+
+std::string FileDaclText(const std::string& path) {
+  std::vector<DWORD> descriptor(1024);
+  DWORD size = 0;
+  return GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &size)
+             ? DaclText(descriptor.data()) : "<unreadable>";
+}
+
+std::string TokenUserSid() {
+  platform::UniqueKernelObject token;
+  DWORD user[64] = {};
+  DWORD size = 0;
+  char* sid = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) ||
+      !GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &size) ||
+      !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid))
+    return "<no user>";
+  std::string text = sid;
+  LocalFree(sid);
+  return text;
 }
 
 struct Started {
@@ -65,7 +109,11 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     SCOPED_TRACE(c.program);
     const std::string batch = BatchPathBeside(c.program);
     CreateDirectoryA(batch.substr(0, batch.rfind('\\')).c_str(), nullptr);
-    WriteBytes(batch, "an older batch file that is much longer than the new one will be ... ... ...");
+    // An earlier batch file, someone else's, with other lines; every other
+    // one read-only. It is replaced whole by a new one.
+    SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(batch, "an older batch file that is much longer than the new one will be ... ... ...\r\ngoto Repeat\r\n");
+    if ((&c - cases) % 2) SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_READONLY);
     WriteBytes(c.program, "MZ");
     SetFileAttributesA(c.program.c_str(), c.attributes);
     const std::string named = c.named.empty() ? ShortPath(c.program) : c.named;
@@ -85,6 +133,10 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     SetCurrentDirectoryA(testFolder);  // where a batch file with "%" in its path was started
     const std::string expected = BatchText(named, BatchPathBeside(named));
     EXPECT_EQ(ReadBytes(batch), expected);
+    // Wine keeps a file's rights as its Unix mode: what it gives others shows
+    // as an Everyone entry, and the new file gives them nothing.
+    EXPECT_FALSE(AllowsOthers(FileDaclText(batch))) << FileDaclText(batch);
+    EXPECT_EQ(GetFileAttributesA(batch.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].commandLine, "\"" + (c.startedByName ? std::string("$delme.bat") : batch) + "\"");
     EXPECT_EQ(started[0].startupSize, sizeof(STARTUPINFOA));
@@ -96,6 +148,13 @@ TEST(RemovingSelf, AProgramFileInUseGoesThroughTheHiddenBatchFileOnceItIsFree) {
     inUse.Reset();
     EXPECT_TRUE(GoneWithin({c.program, batch}, 20000));
   }
+}
+
+TEST(RemovingSelf, TheBatchFilesDescriptorAllowsOnlySystemTheAdministratorsAndTheRunningAccount) {
+  platform::PrivateFileSecurity security;
+  ASSERT_NE(security.Attributes(), nullptr);
+  EXPECT_EQ(DaclText(security.Attributes()->lpSecurityDescriptor),
+            "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;" + TokenUserSid() + ")");
 }
 
 TEST(RemovingSelf, AFreeProgramFileIsDeletedDirectlyWithoutBatchFile) {
@@ -149,34 +208,54 @@ BOOL WINAPI RefusedStart(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIB
 TEST(RemovingSelf, ABatchFileThatCannotBeWrittenOrStartedLeavesTheProgramFileAsItWas) {
   ScratchFolder folder;
   CreateDirectoryA(folder.File("$delme.bat").c_str(), nullptr);  // in the batch file's way
+  const char earlier[] = "@echo someone else's lines\r\n";
   const struct {
     std::string program;
     const char* function;  // swapped for a stand-in, when named
     const void* standIn;
+    bool earlierHeld;  // an earlier read-only batch file, held open by another program
     std::string raised;
   } cases[] = {
-      {folder.File("uninstall.exe"), nullptr, nullptr, "EInOutError: File access denied"},
+      {folder.File("uninstall.exe"), nullptr, nullptr, false, "EInOutError: File access denied"},
       // "\x80" (the euro sign) has no OEM form, and the volume no short name.
-      {folder.File("\x80uro\\uninstall.exe"), "GetShortPathNameA", reinterpret_cast<const void*>(&NoShortPath),
+      {folder.File("\x80uro\\uninstall.exe"), "GetShortPathNameA", reinterpret_cast<const void*>(&NoShortPath), false,
        "EInOutError: Invalid filename"},
-      {folder.File("Started\\uninstall.exe"), "CreateProcessA", reinterpret_cast<const void*>(&RefusedStart), "<no error>"},
+      {folder.File("Started\\uninstall.exe"), "CreateProcessA", reinterpret_cast<const void*>(&RefusedStart), false,
+       "<no error>"},
+      {folder.File("Held\\uninstall.exe"), nullptr, nullptr, true, "EInOutError: I/O error 32"},  // sharing violation
   };
   for (const auto& c : cases) {
     CreateDirectoryA(c.program.substr(0, c.program.rfind('\\')).c_str(), nullptr);
+    const std::string batch = BatchPathBeside(c.program);
     for (const DWORD attributes : {FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE}) {
       SCOPED_TRACE(c.program + " " + std::to_string(attributes));
       SetFileAttributesA(c.program.c_str(), FILE_ATTRIBUTE_NORMAL);
       WriteBytes(c.program, "MZ");
       SetFileAttributesA(c.program.c_str(), attributes);
       platform::UniqueFile inUse(CreateFileA(c.program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      platform::UniqueFile held;
+      DWORD earlierAttributes = INVALID_FILE_ATTRIBUTES;
+      if (c.earlierHeld) {
+        SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteBytes(batch, earlier);
+        SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_READONLY);
+        earlierAttributes = GetFileAttributesA(batch.c_str());
+        held.Reset(CreateFileA(batch.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      }
       std::optional<ImportSwap> swap;
       if (c.function) swap.emplace("kernel32.dll", c.function, c.standIn);
       ASSERT_TRUE(!swap || swap->Swapped());
       EXPECT_EQ(RaisedBy([&] { SetLastError(0xdeadbeef), uninstall::RemoveSelf(c.program); }), c.raised);
       swap.reset();
+      held.Reset();
       EXPECT_EQ(GetFileAttributesA(c.program.c_str()), attributes);
-      // Only a batch file that could not be started is left written.
-      EXPECT_EQ(ReadBytes(BatchPathBeside(c.program)) != "<missing>", c.raised == "<no error>");
+      if (c.earlierHeld) {  // kept whole, read-only again
+        EXPECT_EQ(ReadBytes(batch), earlier);
+        EXPECT_EQ(GetFileAttributesA(batch.c_str()), earlierAttributes);
+        EXPECT_TRUE(earlierAttributes & FILE_ATTRIBUTE_READONLY);
+      } else {  // only a batch file that could not be started is left written
+        EXPECT_EQ(ReadBytes(batch) != "<missing>", c.raised == "<no error>");
+      }
     }
   }
 }

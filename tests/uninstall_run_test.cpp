@@ -40,6 +40,30 @@ std::vector<std::string> RecordNames() {
   return names;
 }
 
+// DLLs that Windows looks for in the program's folder first, none of them a
+// KnownDLL: the common controls, what the system loads for a window
+// (uxtheme, dwmapi), and the C++ run-time's own DLL, which its start-up code
+// names without a path. (version.dll is one too, but Wine's user32 imports
+// it: Wine loads it before any of the program's code runs.)
+const char* const kPlantedDlls[] = {"comctl32", "uxtheme", "dwmapi", QNL_RUNTIME_DLL};
+
+// Wine's load order for some DLLs of the program of that file name (its
+// AppDefaults), while the object lives: "native,builtin" looks for them as
+// Windows does, in the program's folder first; "" disables them.
+class WineDllOrder {
+ public:
+  WineDllOrder(const std::string& program, const std::vector<std::string>& dlls, const std::string& order)
+      : key_("Software\\Wine\\AppDefaults\\" + program) {
+    for (const std::string& dll : dlls) SetRegistryValue(HKEY_CURRENT_USER, key_ + "\\DllOverrides", dll, REG_SZ, order + '\0');
+  }
+  ~WineDllOrder() { DeleteTree(HKEY_CURRENT_USER, key_); }
+  WineDllOrder(const WineDllOrder&) = delete;
+  WineDllOrder& operator=(const WineDllOrder&) = delete;
+
+ private:
+  std::string key_;
+};
+
 LPSTR WINAPI CommandLineWithoutArgument() { return const_cast<LPSTR>("\"C:\\P\\uninstall.exe\""); }
 
 }  // namespace
@@ -99,4 +123,38 @@ TEST(UninstallEntry, TheRefusalShowsTheErrorIconAndTheConfirmationTheQuestionIco
   EXPECT_FALSE(uninstall::ConfirmUninstall());
   EXPECT_EQ(confirmation.Seen().icon, LoadIconA(nullptr, IDI_QUESTION));
   EXPECT_EQ(confirmation.Seen().buttons, (std::vector<int>{IDYES, IDNO}));
+}
+
+TEST(UninstallEntry, NoDllBesideTheProgramIsLoadedInARefusalOrAWholeRun) {
+  const std::vector<std::string> planted(std::begin(kPlantedDlls), std::end(kPlantedDlls));
+  // Without comctl32 at all, the progress dialog cannot be made: the run goes
+  // on without it.
+  const struct {
+    const char* program;  // each with its own load order
+    std::vector<std::string> dlls;
+    const char* order;
+    bool named;  // started with a record's name, else refused
+  } runs[] = {{"qnl-planted.exe", planted, "native,builtin", false},
+              {"qnl-planted.exe", planted, "native,builtin", true},
+              {"qnl-no-comctl32.exe", {"comctl32"}, "", true}};
+  for (const auto& run : runs) {
+    SCOPED_TRACE(std::string(run.program) + (run.named ? " run" : " refusal"));
+    const ScratchRecord record;
+    const ScratchFolder folder;
+    const std::string exe = folder.File(run.program);
+    CopyUninstallProgram(exe);
+    for (const std::string& dll : planted)
+      ASSERT_TRUE(CopyFileA(ProgramPath("planted\\" + dll + ".dll").c_str(), folder.File(dll + ".dll").c_str(), FALSE)) << dll;
+    const WineDllOrder order(run.program, run.dlls, run.order);
+    DWORD exitCode = 1;
+    const auto boxes = RunAndAnswer("\"" + exe + "\"" + (run.named ? " " + record.Name() : ""), {{"Uninstall", IDYES}}, &exitCode);
+    if (run.named) {
+      EXPECT_TRUE(GoneWithin({exe, folder.File("$delme.bat")}, 20000));
+    }
+    for (const std::string& dll : planted) EXPECT_FALSE(Exists(folder.File(dll + ".dll.ran"))) << dll;
+    EXPECT_FALSE(record.Exists());
+    EXPECT_EQ(exitCode, 0u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, run.named ? "Are you sure you want to completely remove the " + record.Name() + "?" : kRefusal);
+  }
 }

@@ -6,6 +6,7 @@
 
 #include "platform/errors.h"
 #include "platform/path_text.h"
+#include "platform/private_file_security.h"
 #include "platform/text_file.h"
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
@@ -72,6 +73,23 @@ DWORD AllowDeletion(const std::string& programPath) {
   return attributes;
 }
 
+// A "$delme.bat" that is there already may be anyone's who can write the
+// folder, with their rights: it is deleted, read-only or not, so that the
+// batch file is made new. A link goes itself; the attributes of what it
+// points to are never touched. Raises EInOutError, the entry put back as it
+// was, when it cannot be deleted.
+void DeleteEarlierBatch(const std::string& batchPath) {
+  const DWORD attributes = GetFileAttributesA(batchPath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  const bool cleared = (attributes & FILE_ATTRIBUTE_READONLY) &&
+                       !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                       SetFileAttributesA(batchPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (DeleteFileA(batchPath.c_str())) return;
+  const DWORD error = GetLastError();
+  if (cleared) SetFileAttributesA(batchPath.c_str(), attributes);
+  platform::RaiseInOutError(error);
+}
+
 // The command line that starts the batch file: its quoted path. cmd expands
 // "%NAME%" in that line, quoted or not, so a path with "%" is started by the
 // file's bare name from its folder, made the current one (which the batch
@@ -88,7 +106,11 @@ void RemoveSelf(const std::string& programPath) {
   if (DeleteFileA(programPath.c_str())) return;
   const std::string programForm = BatchFormOf(programPath);
   const std::string batchPath = RemovalBatchPath(programPath);
-  platform::TextFile batch(batchPath);
+  // cmd reads the batch file line by line while it loops: a line that anyone
+  // else could put into it would run with the program's rights.
+  platform::PrivateFileSecurity security;
+  DeleteEarlierBatch(batchPath);
+  platform::TextFile batch(batchPath, security.Attributes());
   for (const std::string& line : RemovalBatchLines(programForm, RemovalBatchPath(programForm)))
     batch.WriteLine(line);
   batch.Close();

@@ -6,13 +6,16 @@ namespace uninstall {
 
 // Deletes the program file; when that fails (a running program's file is
 // locked), writes "$delme.bat" beside it and starts it hidden: it deletes the
-// file once the program has ended, then itself. The batch file names the
-// paths in the OEM code page, by their short form where a character has no
-// OEM form. Once it is written, a read-only or system attribute of the
-// program file is cleared, so that its loop can end, and put back when it
-// cannot be started. Raises EInOutError when the batch file cannot be
-// created or written, or cannot name the program file ("Invalid filename":
-// no OEM form and no short form); the program file then stays as it was.
+// file once the program has ended, then itself. A "$delme.bat" that is there
+// already is deleted first and the batch file made new, on Windows NT with
+// rights for SYSTEM, the Administrators and the running account only. The
+// batch file names the paths in the OEM code page, by their short form where
+// a character has no OEM form. Once it is written, a read-only or system
+// attribute of the program file is cleared, so that its loop can end, and
+// put back when it cannot be started. Raises EInOutError when the batch file
+// cannot be created (an earlier one that cannot be deleted included) or
+// written, or cannot name the program file ("Invalid filename": no OEM form
+// and no short form); the program file then stays as it was.
 void RemoveSelf(const std::string& programPath);
 
 // "$delme.bat" in the program file's folder.

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/bound_function.h"
 #include "platform/text_format.h"
 #include "registration/installed_products.h"
 #include "registration/shared_files.h"
@@ -14,6 +15,7 @@
 #include "uninstall/remove_installed_folders.h"
 #include "uninstall/remove_installed_helps.h"
 #include "uninstall/remove_self.h"
+#include "uninstall/system_libraries.h"
 
 namespace uninstall {
 namespace {
@@ -29,6 +31,15 @@ std::string ProgramPath() {
     const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
     if (length < size) return std::string(buffer.data(), length);
   }
+}
+
+// Registers the progress bar's class for the file removal's dialog: comctl32
+// from the system folder, never one beside the program. Should it be
+// missing, the dialog cannot be made and the files go without it.
+void InitSystemCommonControls() {
+  using InitFunction = decltype(&InitCommonControls);
+  if (const auto init = platform::ModuleFunction<InitFunction>(LoadSystemLibrary("comctl32.dll"), "InitCommonControls"))
+    init();
 }
 
 }  // namespace
@@ -62,7 +73,8 @@ void RunUninstall() {
 }
 
 void UninstallEntry() {
-  InitCommonControls();
+  RestrictDllSearch();
+  InitSystemCommonControls();
   SetUninstallKeyName(CommandArgument(1));
   if (g_keyName.empty()) {
     MessageBoxA(nullptr,

@@ -18,7 +18,9 @@ bool ConfirmUninstall();
 // Runs the whole uninstall after confirmation; catches nothing.
 void RunUninstall();
 
-// The program's entry: refusal without argument, else RunUninstall.
+// The program's entry: first the DLL search kept to the system folder and the
+// common controls initialised from there, then the refusal without
+// argument, else RunUninstall.
 void UninstallEntry();
 
 }  // namespace uninstall

@@ -1,0 +1,111 @@
+#include "platform/private_file_security.h"
+
+#include <memory>
+
+#include "platform/bound_function.h"
+#include "platform/errors.h"
+#include "platform/unique_handle.h"
+
+namespace platform {
+namespace {
+
+// Windows 95 exports the security calls at most as stubs, and
+// SetSecurityDescriptorControl came with Windows 2000: all are bound at run
+// time from advapi32, which the program imports anyway.
+template <typename Function>
+void Bind(Function& slot, const char* name) {
+  slot = ModuleFunction<Function>(GetModuleHandleA("advapi32.dll"), name);
+}
+
+struct SecurityCalls {
+  SecurityCalls() {
+    Bind(openProcessToken, "OpenProcessToken");
+    Bind(getTokenInformation, "GetTokenInformation");
+    Bind(allocateAndInitializeSid, "AllocateAndInitializeSid");
+    Bind(freeSid, "FreeSid");
+    Bind(getLengthSid, "GetLengthSid");
+    Bind(initializeAcl, "InitializeAcl");
+    Bind(addAccessAllowedAce, "AddAccessAllowedAce");
+    Bind(initializeSecurityDescriptor, "InitializeSecurityDescriptor");
+    Bind(setSecurityDescriptorDacl, "SetSecurityDescriptorDacl");
+    Bind(setSecurityDescriptorControl, "SetSecurityDescriptorControl");
+  }
+  // Every call but the protection, which Windows NT 4.0 lacks.
+  bool Present() const {
+    return openProcessToken && getTokenInformation && allocateAndInitializeSid && freeSid && getLengthSid &&
+           initializeAcl && addAccessAllowedAce && initializeSecurityDescriptor && setSecurityDescriptorDacl;
+  }
+
+  decltype(&OpenProcessToken) openProcessToken;
+  decltype(&GetTokenInformation) getTokenInformation;
+  decltype(&AllocateAndInitializeSid) allocateAndInitializeSid;
+  decltype(&FreeSid) freeSid;
+  decltype(&GetLengthSid) getLengthSid;
+  decltype(&InitializeAcl) initializeAcl;
+  decltype(&AddAccessAllowedAce) addAccessAllowedAce;
+  decltype(&InitializeSecurityDescriptor) initializeSecurityDescriptor;
+  decltype(&SetSecurityDescriptorDacl) setSecurityDescriptorDacl;
+  decltype(&SetSecurityDescriptorControl) setSecurityDescriptorControl;
+};
+
+void RaiseLastError() { RaiseInOutError(GetLastError()); }
+
+using OwnedSid = std::unique_ptr<void, decltype(&FreeSid)>;
+
+// A SID of the NT authority: S-1-5-first, or S-1-5-first-second.
+OwnedSid NtSid(const SecurityCalls& calls, BYTE count, DWORD first, DWORD second = 0) {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID sid = nullptr;
+  if (!calls.allocateAndInitializeSid(&nt, count, first, second, 0, 0, 0, 0, 0, 0, &sid)) RaiseLastError();
+  return OwnedSid(sid, calls.freeSid);
+}
+
+// The TOKEN_USER of the process, in a DWORD-aligned buffer.
+std::vector<DWORD> TokenUserOf(const SecurityCalls& calls, HANDLE token) {
+  DWORD size = 0;
+  calls.getTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+  if (size == 0 || !calls.getTokenInformation(token, TokenUser, buffer.data(), size, &size)) RaiseLastError();
+  return buffer;
+}
+
+}  // namespace
+
+PrivateFileSecurity::PrivateFileSecurity() : built_(Build()) {
+  attributes_.nLength = sizeof attributes_;
+  attributes_.lpSecurityDescriptor = &descriptor_;
+  attributes_.bInheritHandle = FALSE;
+}
+
+bool PrivateFileSecurity::Build() {
+  const SecurityCalls calls;
+  if (!calls.Present()) return false;
+  UniqueKernelObject token;
+  if (!calls.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) {
+    if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) return false;  // Windows 9x
+    RaiseLastError();
+  }
+  const std::vector<DWORD> user = TokenUserOf(calls, token.Get());
+  const OwnedSid system = NtSid(calls, 1, SECURITY_LOCAL_SYSTEM_RID);
+  const OwnedSid administrators = NtSid(calls, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS);
+  const PSID allowed[] = {system.get(), administrators.get(),
+                          reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid};
+  DWORD aclSize = sizeof(ACL);
+  for (const PSID sid : allowed) aclSize += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + calls.getLengthSid(sid);
+  acl_.assign(aclSize / sizeof(DWORD) + 1, 0);
+  auto* const acl = reinterpret_cast<PACL>(acl_.data());
+  if (!calls.initializeAcl(acl, aclSize, ACL_REVISION)) RaiseLastError();
+  for (const PSID sid : allowed)
+    if (!calls.addAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, sid)) RaiseLastError();
+  if (!calls.initializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+      !calls.setSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE))
+    RaiseLastError();
+  // Windows NT 4.0 has no protection, nor the inheritance that it stops: an
+  // explicit DACL is the file's whole DACL there.
+  if (calls.setSecurityDescriptorControl &&
+      !calls.setSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+    RaiseLastError();
+  return true;
+}
+
+}  // namespace platform
