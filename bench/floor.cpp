@@ -208,17 +208,19 @@ void RemoveFolders(const std::string& keyName) {
 }
 
 // The index of the first line from which the entry's line starts, or npos.
+// Each line is walked once, its end and its first "=" found in one pass.
 std::size_t FindEntryLine(const std::string& text, const std::string& entry, std::size_t& end) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    const std::size_t equals = text.find('=', start);
-    const std::size_t target = equals < end ? equals + 1 : end;
-    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.data() + target, static_cast<int>(end - target),
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  for (std::size_t start = 0; start < size;) {
+    std::size_t target = 0;
+    for (end = start; end < size && data[end] != '\r' && data[end] != '\n'; ++end)
+      if (!target && data[end] == '=') target = end + 1;
+    if (!target) target = end;
+    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, data + target, static_cast<int>(end - target),
                        entry.data(), static_cast<int>(entry.size())) == CSTR_EQUAL)
       return start;
-    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    start = end + (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
   }
   return std::string::npos;
 }
