@@ -11,13 +11,14 @@
 //   template is sent the file name and the bar's position;
 // - product: PRODUCTNAME and SUBPRODUCTNAME read, each withdrawn sub-product's
 //   value deleted, the remaining values listed, "FolderName" read, the
-//   include file loaded and stored once (in place);
+//   include file loaded and stored once (durably, as below);
 // - folders: FOLDERS read, each folder removed, the deepest first;
 // - help: INSTALLEDHELPS and DELPHIVER read, RootDir read, the contents file
 //   found; per entry the file loaded (open, size, one read, close), each line's
 //   target compared with CompareStringA up to the line that the entry names,
-//   and the file stored without it in place (create, one write, close), and
-//   the record's INSTALLEDHELPSDONE mark written;
+//   and the file stored without it durably (a file beside it created, one
+//   write, flush, close, then ReplaceFileA), and the record's
+//   INSTALLEDHELPSDONE mark written;
 // - the record deleted;
 // - self-removal: the program file's deletion tried, "$delme.bat" written
 //   beside it and started hidden.
@@ -83,13 +84,31 @@ std::string Load(const std::string& path) {
   return bytes;
 }
 
+using ReplaceFileFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
+
+// The store that leaves the target whole whatever stops the run: the bytes
+// to a file beside it, flushed to the disk, then put in its place by this
+// Windows' rename (ReplaceFileA where it is there, else MoveFileExA). Built
+// with BENCH_FLOOR_UNFLUSHED (bench_floor_unflushed) without the flush, so
+// that a run shows what the flushes cost.
 void Store(const std::string& path, const char* bytes, std::size_t size) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  static const auto replaceFile = reinterpret_cast<ReplaceFileFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileA")));
+  const std::string temp = path + ".qnl";
+  HANDLE file = CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   if (size) WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
+#ifndef BENCH_FLOOR_UNFLUSHED
+  FlushFileBuffers(file);
+#endif
   CloseHandle(file);
+  if (replaceFile) {
+    replaceFile(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+  } else {
+    MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  }
 }
 
 void ReleaseAndDelete(const std::string& path) {
@@ -189,17 +208,19 @@ void RemoveFolders(const std::string& keyName) {
 }
 
 // The index of the first line from which the entry's line starts, or npos.
+// Each line is walked once, its end and its first "=" found in one pass.
 std::size_t FindEntryLine(const std::string& text, const std::string& entry, std::size_t& end) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    const std::size_t equals = text.find('=', start);
-    const std::size_t target = equals < end ? equals + 1 : end;
-    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.data() + target, static_cast<int>(end - target),
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  for (std::size_t start = 0; start < size;) {
+    std::size_t target = 0;
+    for (end = start; end < size && data[end] != '\r' && data[end] != '\n'; ++end)
+      if (!target && data[end] == '=') target = end + 1;
+    if (!target) target = end;
+    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, data + target, static_cast<int>(end - target),
                        entry.data(), static_cast<int>(entry.size())) == CSTR_EQUAL)
       return start;
-    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    start = end + (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
   }
   return std::string::npos;
 }

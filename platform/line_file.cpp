@@ -36,11 +36,12 @@ bool WriteFromStart(HANDLE file, const std::string& text) {
          WriteWhole(file, text) && SetEndOfFile(file);
 }
 
-// Writes and closes: true only when every step worked. A file written so is
-// complete before it takes the target's place; it is not flushed, as that
-// would cost a disk round trip at each of the help entries' stores.
+// Writes, flushes and closes: true only when every step worked. A file
+// written so is on the disk before it takes the target's name (a rename alone
+// orders nothing on the disk: after a power loss the target could hold its
+// new length of zeros), and a new target before the store counts as done.
 bool WriteAndClose(UniqueFile& file, const std::string& text) {
-  return WriteFromStart(file.Get(), text) && CloseHandle(file.Release());
+  return WriteFromStart(file.Get(), text) && FlushFileBuffers(file.Get()) && CloseHandle(file.Release());
 }
 
 // A file that the store made, with its handle when open: on leaving, the
@@ -77,8 +78,8 @@ UniqueFile OpenExclusive(const std::string& path, DWORD disposition) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// A target that did not exist: written through the handle that created it,
-// and gone again when that fails.
+// A target that did not exist: written and flushed through the handle that
+// created it, and gone again when that fails.
 void StoreNewFile(UniqueFile created, const std::string& path, const std::string& text) {
   MadeFile made(path, std::move(created));
   if (!WriteAndClose(made.Handle(), text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
@@ -130,11 +131,12 @@ bool MoveThroughBackup(const std::string& path, MadeFile& temp) {
   return false;
 }
 
-// Puts the written temporary file in the target's place by what this
-// Windows offers: ReplaceFileA; else (NT 4.0) MoveFileExA, which replaces
-// the target in one step and writes through; else (9x, where MoveFileExA
-// fails as not implemented) two MoveFileA. False, with the target as it was,
-// when the replacement did not take.
+// Puts the written and flushed temporary file in the target's place by what
+// this Windows offers: ReplaceFileA; else (NT 4.0) MoveFileExA, which
+// replaces the target in one step and writes the rename (not the file's
+// data) through; else (9x, where MoveFileExA fails as not implemented) two
+// MoveFileA. False, with the target as it was, when the replacement did not
+// take.
 bool ReplaceWithTemporary(const std::string& path, MadeFile& temp) {
   if (const auto replaceFile = KernelFunction<ReplaceFileFunction>("ReplaceFileA"))
     return ReplaceKeepingTarget(replaceFile, path, temp);
@@ -208,8 +210,9 @@ void LineList::StoreLines(const std::string& path) const {
   if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY))
     RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
 
-  // The new text goes to a temporary file beside the target first, so that a
-  // failed write never touches the target.
+  // The new text goes to a temporary file beside the target first and is
+  // flushed there, so that a failed write never touches the target and the
+  // target holds its old or its new text whatever stops the run.
   MadeFile temp(MakeTemporaryFile(FolderOf(path)));
   if (!temp.Path().empty()) {
     temp.Handle() = OpenExclusive(temp.Path(), TRUNCATE_EXISTING);

@@ -47,9 +47,10 @@ class LineList {
   void LoadLines(const std::string& path);
   // Replaces the file's content by JoinedText. Raises EFCreateError "Cannot
   // create file %s" when the file cannot be created (it is then untouched) and
-  // EWriteError "Stream write error" when the write fails: the new text goes to
-  // a temporary file beside the target first, so the target is never left
-  // truncated or half-written.
+  // EWriteError "Stream write error" when the write or its flush fails: the
+  // new text goes to a temporary file beside the target first and is flushed
+  // to the disk before it takes the target's name, so the target holds its
+  // old or its new text whatever stops the run, a power loss included.
   void StoreLines(const std::string& path) const;
 
  private:

@@ -154,8 +154,8 @@ namespace {
 
 decltype(&WriteFile) g_realWriteFile = nullptr;
 int g_writeCalls = 0;
-void* g_realClose = nullptr;
-int g_closeCalls = 0;
+void* g_realHandleCall = nullptr;
+int g_handleCalls = 0;
 
 // The first write stops half-way with a full disk; later ones go through.
 BOOL WINAPI WriteFileThatStopsHalfWay(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
@@ -167,10 +167,10 @@ BOOL WINAPI WriteFileThatStopsHalfWay(HANDLE file, LPCVOID data, DWORD size, LPD
   return ok && FALSE;
 }
 
-// The first close reports a failure (the handle is closed all the same).
-BOOL WINAPI CloseThatFails(HANDLE handle) {
-  const BOOL closed = reinterpret_cast<decltype(&CloseHandle)>(g_realClose)(handle);
-  if (g_closeCalls++ > 0) return closed;
+// The first close or flush reports a failure (after doing its work all the same).
+BOOL WINAPI FirstCallFails(HANDLE handle) {
+  const BOOL closed = reinterpret_cast<decltype(&CloseHandle)>(g_realHandleCall)(handle);
+  if (g_handleCalls++ > 0) return closed;
   SetLastError(ERROR_DISK_FULL);
   return FALSE;
 }
@@ -210,19 +210,37 @@ BOOL WINAPI MoveRefused(LPCSTR from, LPCSTR to) {
   return FALSE;
 }
 
-// How the store puts its new file in place: as Windows 2000 and later, NT 4.0
-// and 9x let it.
+// How the store puts its new file in place, as Windows 2000 and later, NT 4.0
+// and 9x let it, named by the calls that it makes for that.
 enum class Replacement { ReplaceFile, MoveFileEx, MoveFilePairs };
-const char* const kReplacementNames[] = {"ReplaceFileA", "MoveFileExA", "MoveFileA pairs"};
+const char* const kReplacementNames[] = {"ReplaceFileA", "MoveFileExA", "MoveFileExA MoveFileA MoveFileA"};
+
+// The store's calls that write, flush or put a file in place, in their order.
+std::string g_calls;
+const std::string kWrittenAndFlushed = " WriteFile FlushFileBuffers";
+auto Logged(const char* name) {
+  return [name](auto...) { g_calls += name; };
+}
 
 decltype(&GetProcAddress) g_realGetProcAddress = nullptr;
 FARPROC g_replaceFile = nullptr;
 FARPROC g_moveFileEx = nullptr;
 
+BOOL WINAPI LoggedReplaceFile(LPCSTR a, LPCSTR b, LPCSTR c, DWORD d, LPVOID e, LPVOID f) {
+  g_calls += " ReplaceFileA";
+  return reinterpret_cast<decltype(&LoggedReplaceFile)>(reinterpret_cast<void*>(g_replaceFile))(a, b, c, d, e, f);
+}
+
+BOOL WINAPI LoggedMoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
+  g_calls += " MoveFileExA";
+  return reinterpret_cast<decltype(&LoggedMoveFileEx)>(reinterpret_cast<void*>(g_moveFileEx))(from, to, flags);
+}
+
 FARPROC WINAPI BindAsOlderWindows(HMODULE module, LPCSTR name) {
   if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0) {
-    if (std::strcmp(name, "ReplaceFileA") == 0) return g_replaceFile;
-    if (std::strcmp(name, "MoveFileExA") == 0 && g_moveFileEx) return g_moveFileEx;
+    if (std::strcmp(name, "ReplaceFileA") == 0)
+      return g_replaceFile ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&LoggedReplaceFile)) : nullptr;
+    if (std::strcmp(name, "MoveFileExA") == 0) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&LoggedMoveFileEx));
   }
   return g_realGetProcAddress(module, name);
 }
@@ -230,6 +248,7 @@ FARPROC WINAPI BindAsOlderWindows(HMODULE module, LPCSTR name) {
 // The kernel32 of a Windows without ReplaceFileA (NT 4.0), or also with
 // MoveFileExA failing as not implemented (9x), as the program binds it; a
 // stand-in given is bound in place of the first of the two that is used.
+// Logs the store's calls in g_calls.
 class OlderWindows {
  public:
   explicit OlderWindows(Replacement way, const void* standIn = nullptr)
@@ -240,13 +259,16 @@ class OlderWindows {
                     : standIn ? bound
                               : g_realGetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileA");
     g_moveFileEx = way == Replacement::MoveFilePairs ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&MoveFileExFails<ERROR_CALL_NOT_IMPLEMENTED>))
-                   : way == Replacement::MoveFileEx  ? bound
-                                                     : nullptr;
+                   : way == Replacement::MoveFileEx && standIn ? bound
+                                     : g_realGetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA");
   }
   bool Swapped() const { return swap_.Swapped(); }
 
  private:
   ImportSwap swap_;
+  Spy<decltype(&WriteFile)> write_{"kernel32.dll", "WriteFile", Logged(" WriteFile")};
+  Spy<decltype(&FlushFileBuffers)> flush_{"kernel32.dll", "FlushFileBuffers", Logged(" FlushFileBuffers")};
+  Spy<decltype(&MoveFileA)> move_{"kernel32.dll", "MoveFileA", Logged(" MoveFileA")};
 };
 
 constexpr Replacement kReplacements[] = {Replacement::ReplaceFile, Replacement::MoveFileEx, Replacement::MoveFilePairs};
@@ -293,9 +315,15 @@ TEST(LineFile, LoadedLfTextIsStoredBackWithCrLfAfterEveryLineByEveryWayOfReplaci
     const ULONGLONG target = FileNumberOf(path);
     LineList list;
     list.LoadLines(path);
+    g_calls.clear();
     list.StoreLines(path);
     EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n");
     EXPECT_NE(FileNumberOf(path), target);  // replaced, not rewritten in place
+    // The new text is on the disk before it takes the name; a new target before the store is done.
+    EXPECT_EQ(g_calls, kWrittenAndFlushed + ' ' + kReplacementNames[static_cast<int>(way)]);
+    g_calls.clear();
+    list.StoreLines(folder.File("new.cnt"));
+    EXPECT_EQ(g_calls, kWrittenAndFlushed);
     WriteBytes(path, "");
     list.LoadLines(path);
     EXPECT_EQ(list.LineCount(), 0);
@@ -305,7 +333,7 @@ TEST(LineFile, LoadedLfTextIsStoredBackWithCrLfAfterEveryLineByEveryWayOfReplaci
   }
 }
 
-TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
+TEST(LineFile, AFailedWriteFlushOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
   // Rewritten in place, the text is on the disk once it is flushed: a close
   // failing after that changes nothing, and has no case.
   const struct {
@@ -313,7 +341,8 @@ TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
     bool temporary;
     const char* fault;
   } cases[] = {{true, true, "WriteFile"},  {true, true, "CloseHandle"},  {true, false, "WriteFile"},
-               {false, true, "WriteFile"}, {false, true, "CloseHandle"}, {false, false, "WriteFile"}};
+               {false, true, "WriteFile"}, {false, true, "CloseHandle"}, {false, false, "WriteFile"},
+               {true, true, "FlushFileBuffers"}, {true, false, "FlushFileBuffers"}, {false, true, "FlushFileBuffers"}};
   for (const Replacement way : kReplacements)
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.existing ? "existing" : "new") + (c.temporary ? ", temporary file, " : ", in place, ") +
@@ -330,11 +359,11 @@ TEST(LineFile, AFailedWriteOrCloseLeavesAnExistingTargetAsItWasAndANewOneGone) {
     if (!c.temporary) noTemporary.emplace("kernel32.dll", "GetTempFileNameA", reinterpret_cast<const void*>(&NoTemporaryFile));
     const bool write = std::string(c.fault) == "WriteFile";
     ImportSwap swap("kernel32.dll", c.fault, write ? reinterpret_cast<const void*>(&WriteFileThatStopsHalfWay)
-                                                   : reinterpret_cast<const void*>(&CloseThatFails));
+                                                   : reinterpret_cast<const void*>(&FirstCallFails));
     ASSERT_TRUE(swap.Swapped());
     g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(swap.Original());
-    g_realClose = swap.Original();
-    g_writeCalls = g_closeCalls = 0;
+    g_realHandleCall = swap.Original();
+    g_writeCalls = g_handleCalls = 0;
     EXPECT_EQ(RaisedBy([&] { Of({"new content that is long enough"}).StoreLines(path); }),
               "EWriteError: Stream write error");
     if (c.existing) {
@@ -384,10 +413,13 @@ TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPla
       g_moves = 0;
     }
     const ULONGLONG target = FileNumberOf(path);
+    g_calls.clear();
     Of({"new"}).StoreLines(path);
     EXPECT_EQ(ReadBytes(path), "new\r\n");
-    // A replacement that stopped half-way is finished by moving the new file in.
-    EXPECT_EQ(FileNumberOf(path) == target, refusal.standIn != reinterpret_cast<const void*>(&ReplaceStoppedHalfWay));
+    // A replacement that stopped half-way is finished by moving the flushed new file in.
+    const bool halfWay = refusal.standIn == reinterpret_cast<const void*>(&ReplaceStoppedHalfWay);
+    EXPECT_EQ(FileNumberOf(path) == target, !halfWay);
+    EXPECT_EQ(g_calls.substr(g_calls.rfind(" WriteFile")), kWrittenAndFlushed + (halfWay ? " ReplaceFileA MoveFileA" : ""));
     EXPECT_TRUE(NoTemporaryFileLeft(folder));
   }
 }
