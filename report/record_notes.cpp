@@ -3,24 +3,31 @@
 #include <windows.h>
 
 #include "platform/line_list.h"
-#include "setup/phase_progress.h"
+#include "setup/progress_marks.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 
 namespace report {
 namespace {
 
-std::string EarlierRunNote(HKEY record, const char* listName, const char* what) {
+// Judged as a run judges the mark (setup/done_mark.h).
+std::string EarlierRunNote(HKEY record, const std::string& keyName, const char* listName, const char* what) {
   setup::DoneMark mark;
-  if (!setup::ReadDoneMark(record, listName, mark)) return {};
+  if (!setup::ReadDoneMark(keyName, listName, mark)) return {};
   const std::string text = setup::ReadValueText(record, listName);
-  const std::uint32_t fingerprint = setup::ListFingerprint(text);
-  if (mark.fingerprint != fingerprint)
-    return "Earlier run: its " + setup::DoneValueName(listName) + " is of another " + listName +
-           " list (rewritten since); a run does every entry";
+  setup::DoneMark now;
+  now.fingerprint = setup::ListFingerprint(text);
+  now.recordTime = setup::RecordWriteTime(record);
+  const setup::MarkStanding standing = setup::JudgeDoneMark(mark, now);
+  if (standing != setup::MarkStanding::Counts)
+    return "Earlier run: its " + setup::DoneValueName(listName) + " is of " +
+           (standing == setup::MarkStanding::OtherList
+                ? "another " + std::string(listName) + " list (rewritten since)"
+                : std::string("an earlier installation (the record was written again since)")) +
+           "; a run does every entry";
   platform::LineList list;
   list.AssignText(text);
-  const int done = setup::EntriesDone(mark, fingerprint, list.LineCount());
+  const int done = setup::EntriesDone(mark, now, list.LineCount());
   std::string note = "Earlier run: " + std::to_string(done) + " of " + std::to_string(list.LineCount()) + " " +
                      listName + " entries done";
   if (done > 0) note += ", the last \"" + std::string(list.LineAt(done - 1)) + "\" (" + what + "); a run goes on with the next";
@@ -52,8 +59,8 @@ std::vector<std::string> RecordNotes(const std::string& keyName) {
   std::vector<std::string> notes;
   if (!record.IsValid()) return notes;
   for (const std::string& note :
-       {EarlierRunNote(record.Get(), "FILES", "counters released, files deleted at 0"),
-        EarlierRunNote(record.Get(), "INSTALLEDHELPS", "their contents lines removed"),
+       {EarlierRunNote(record.Get(), keyName, "FILES", "counters released, files deleted at 0"),
+        EarlierRunNote(record.Get(), keyName, "INSTALLEDHELPS", "their contents lines removed"),
         UnquotedProgramWarning(setup::ReadValueText(record.Get(), "UninstallString"))})
     if (!note.empty()) notes.push_back(note);
   return notes;

@@ -26,18 +26,27 @@ std::uint32_t ListFingerprint(const std::string& text) {
 void EncodeDoneMark(const DoneMark& mark, unsigned char (&bytes)[kDoneMarkSize]) {
   Put32(mark.count, bytes);
   Put32(mark.fingerprint, bytes + 4);
+  Put32(static_cast<std::uint32_t>(mark.recordTime), bytes + 8);
+  Put32(static_cast<std::uint32_t>(mark.recordTime >> 32), bytes + 12);
 }
 
 bool DecodeDoneMark(const std::string& data, DoneMark& mark) {
   if (data.size() != kDoneMarkSize) return false;
   mark.count = Get32(data, 0);
   mark.fingerprint = Get32(data, 4);
+  mark.recordTime = Get32(data, 8) | (static_cast<std::uint64_t>(Get32(data, 12)) << 32);
   return true;
 }
 
-int EntriesDone(const DoneMark& mark, std::uint32_t fingerprint, int lineCount) {
-  if (mark.fingerprint != fingerprint || lineCount <= 0) return 0;
-  return mark.count < static_cast<std::uint32_t>(lineCount) ? static_cast<int>(mark.count) : lineCount;
+MarkStanding JudgeDoneMark(const DoneMark& stored, const DoneMark& now) {
+  if (stored.recordTime != now.recordTime) return MarkStanding::EarlierInstallation;
+  if (stored.fingerprint != now.fingerprint) return MarkStanding::OtherList;
+  return MarkStanding::Counts;
+}
+
+int EntriesDone(const DoneMark& stored, const DoneMark& now, int lineCount) {
+  if (JudgeDoneMark(stored, now) != MarkStanding::Counts || lineCount <= 0) return 0;
+  return stored.count < static_cast<std::uint32_t>(lineCount) ? static_cast<int>(stored.count) : lineCount;
 }
 
 }  // namespace setup
