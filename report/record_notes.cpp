@@ -2,32 +2,52 @@
 
 #include <windows.h>
 
+#include "environments/environment_table.h"
+#include "environments/help_folders.h"
+#include "platform/errors.h"
 #include "platform/line_list.h"
 #include "setup/progress_marks.h"
+#include "setup/undone_witness.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 
 namespace report {
 namespace {
 
-// Judged as a run judges the mark (setup/done_mark.h).
+// The contents file of the record's DELPHIVER; empty where its RootDir
+// cannot be read (the run would fail on it).
+std::string ContentsFile(HKEY record) {
+  const int environment = environments::EnvironmentIndex(setup::ReadValueText(record, "DELPHIVER"));
+  try {
+    return environments::EnvironmentContentsFile(environment);
+  } catch (const platform::Exception&) {
+    return {};
+  }
+}
+
+// The mark judged as a run judges it (setup/done_mark.h), with the traces
+// of setup/undone_witness.h.
 std::string EarlierRunNote(HKEY record, const std::string& keyName, const char* listName, const char* what) {
   setup::DoneMark mark;
   if (!setup::ReadDoneMark(keyName, listName, mark)) return {};
   const std::string text = setup::ReadValueText(record, listName);
+  platform::LineList list;
+  list.AssignText(text);
   setup::DoneMark now;
   now.fingerprint = setup::ListFingerprint(text);
   now.recordTime = setup::RecordWriteTime(record);
-  const setup::MarkStanding standing = setup::JudgeDoneMark(mark, now);
+  const bool files = std::string(listName) == "FILES";
+  const setup::MarkStanding standing = setup::JudgeDoneMark(mark, now, list.LineCount(), [&](std::uint32_t index) {
+    return files ? setup::CounterWitness(std::string(list.LineAt(static_cast<int>(index))))
+                 : setup::ContentsWitness(ContentsFile(record));
+  });
   if (standing != setup::MarkStanding::Counts)
     return "Earlier run: its " + setup::DoneValueName(listName) + " is of " +
            (standing == setup::MarkStanding::OtherList
                 ? "another " + std::string(listName) + " list (rewritten since)"
-                : std::string("an earlier installation (the record was written again since)")) +
+                : std::string("an earlier installation (the product was installed again since)")) +
            "; a run does every entry";
-  platform::LineList list;
-  list.AssignText(text);
-  const int done = setup::EntriesDone(mark, now, list.LineCount());
+  const int done = setup::EntriesDone(mark, standing, list.LineCount());
   std::string note = "Earlier run: " + std::to_string(done) + " of " + std::to_string(list.LineCount()) + " " +
                      listName + " entries done";
   if (done > 0) note += ", the last \"" + std::string(list.LineAt(done - 1)) + "\" (" + what + "); a run goes on with the next";

@@ -28,6 +28,8 @@ void EncodeDoneMark(const DoneMark& mark, unsigned char (&bytes)[kDoneMarkSize])
   Put32(mark.fingerprint, bytes + 4);
   Put32(static_cast<std::uint32_t>(mark.recordTime), bytes + 8);
   Put32(static_cast<std::uint32_t>(mark.recordTime >> 32), bytes + 12);
+  Put32(mark.witnessIndex, bytes + 16);
+  Put32(mark.witness, bytes + 20);
 }
 
 bool DecodeDoneMark(const std::string& data, DoneMark& mark) {
@@ -35,17 +37,13 @@ bool DecodeDoneMark(const std::string& data, DoneMark& mark) {
   mark.count = Get32(data, 0);
   mark.fingerprint = Get32(data, 4);
   mark.recordTime = Get32(data, 8) | (static_cast<std::uint64_t>(Get32(data, 12)) << 32);
+  mark.witnessIndex = Get32(data, 16);
+  mark.witness = Get32(data, 20);
   return true;
 }
 
-MarkStanding JudgeDoneMark(const DoneMark& stored, const DoneMark& now) {
-  if (stored.recordTime != now.recordTime) return MarkStanding::EarlierInstallation;
-  if (stored.fingerprint != now.fingerprint) return MarkStanding::OtherList;
-  return MarkStanding::Counts;
-}
-
-int EntriesDone(const DoneMark& stored, const DoneMark& now, int lineCount) {
-  if (JudgeDoneMark(stored, now) != MarkStanding::Counts || lineCount <= 0) return 0;
+int EntriesDone(const DoneMark& stored, MarkStanding standing, int lineCount) {
+  if (standing != MarkStanding::Counts || lineCount <= 0) return 0;
   return stored.count < static_cast<std::uint32_t>(lineCount) ? static_cast<int>(stored.count) : lineCount;
 }
 

@@ -7,19 +7,24 @@
 
 namespace setup {
 
+constexpr std::uint32_t kNoWitness = 0xFFFFFFFF;
+
 // The mark of list value L is the value "LDONE" ("FILESDONE",
 // "INSTALLEDHELPSDONE") of the record's progress key
-// (setup/progress_marks.h): 16 bytes of REG_BINARY, the count of entries
-// done, the fingerprint of the list's text (32 bits each) and the record
-// key's last-write time when the run began (64 bits), each least
+// (setup/progress_marks.h): 24 bytes of REG_BINARY, each field least
 // significant byte first.
 struct DoneMark {
-  std::uint32_t count = 0;
-  std::uint32_t fingerprint = 0;
-  std::uint64_t recordTime = 0;  // 0 where the system keeps no such time
+  std::uint32_t count = 0;        // entries done
+  std::uint32_t fingerprint = 0;  // of the list's text
+  std::uint64_t recordTime = 0;   // the record key's last-write time; 0 where the system keeps none
+  // The last entry done that left a trace an installer renews (a counter,
+  // a contents line: setup/undone_witness.h), and that trace as the run
+  // left it; kNoWitness before such an entry.
+  std::uint32_t witnessIndex = kNoWitness;
+  std::uint32_t witness = 0;
 };
 
-constexpr std::size_t kDoneMarkSize = 16;
+constexpr std::size_t kDoneMarkSize = 24;
 
 std::string DoneValueName(const std::string& listName);
 
@@ -28,24 +33,41 @@ std::uint32_t ListFingerprint(const std::string& text);
 
 void EncodeDoneMark(const DoneMark& mark, unsigned char (&bytes)[kDoneMarkSize]);
 
-// False, mark untouched, unless data is exactly 16 bytes.
+// False, mark untouched, unless data is exactly 24 bytes.
 bool DecodeDoneMark(const std::string& data, DoneMark& mark);
 
 enum class MarkStanding {
   Counts,
-  EarlierInstallation,  // the record was written since: the product was installed again
+  EarlierInstallation,  // the product was installed again since
   OtherList,            // the list's text is another one
 };
 
-// How a stored mark stands against the record and list as they are now
-// (now's fingerprint and recordTime; its count is not looked at). The record
-// keeps its last-write time while only runs read it, so another time means
-// that an installer wrote it again. Where the system reports no time (0 then
-// and when the mark was written) the fingerprint alone decides.
-MarkStanding JudgeDoneMark(const DoneMark& stored, const DoneMark& now);
+// How a stored mark stands against the record and the list of lineCount
+// lines as they are now (now's fingerprint and recordTime), the one rule by
+// which runs and the installation report take marks:
+// - another record time: an installer wrote the record since (only
+//   installers write it); where the system keeps no time (0 both then and
+//   now) this tells nothing;
+// - another fingerprint: the list is another one;
+// - the witness entry's trace is neither as the run left it nor one less
+//   (a run killed after the next entry, before its mark; presentWitness(index)
+//   gives the trace as it is now): an installer did that entry anew, even
+//   one that wrote the record's values unchanged, which leaves the record's
+//   time as it was.
+template <typename PresentWitness>
+MarkStanding JudgeDoneMark(const DoneMark& stored, const DoneMark& now, int lineCount, PresentWitness&& presentWitness) {
+  if (stored.recordTime != now.recordTime) return MarkStanding::EarlierInstallation;
+  if (stored.fingerprint != now.fingerprint) return MarkStanding::OtherList;
+  if (stored.witnessIndex == kNoWitness) return MarkStanding::Counts;
+  if (stored.witnessIndex >= stored.count || static_cast<std::int64_t>(stored.witnessIndex) >= lineCount)
+    return MarkStanding::EarlierInstallation;
+  const std::uint32_t present = presentWitness(stored.witnessIndex);
+  return present == stored.witness || present + 1 == stored.witness ? MarkStanding::Counts
+                                                                     : MarkStanding::EarlierInstallation;
+}
 
-// Entries of a list of lineCount lines that a stored mark says are done:
-// 0 unless the mark counts (JudgeDoneMark), at most lineCount.
-int EntriesDone(const DoneMark& stored, const DoneMark& now, int lineCount);
+// Entries of a list of lineCount lines that a stored mark of that standing
+// says are done: 0 unless it counts, at most lineCount.
+int EntriesDone(const DoneMark& stored, MarkStanding standing, int lineCount);
 
 }  // namespace setup

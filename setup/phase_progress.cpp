@@ -6,7 +6,7 @@
 namespace setup {
 
 PhaseProgress::PhaseProgress(const std::string& keyName, const std::string& listName, const std::string& listText,
-                             int lineCount)
+                             int lineCount, const PresentWitness& presentWitness)
     : valueName_(DoneValueName(listName)) {
   mark_.fingerprint = ListFingerprint(listText);
   LONG opened = 0;
@@ -17,8 +17,12 @@ PhaseProgress::PhaseProgress(const std::string& keyName, const std::string& list
     mark_.recordTime = RecordWriteTime(record.Get());
     keyPath_ = ProgressKeyPath(keyName);
     DoneMark stored;
-    if (ReadDoneMark(keyName, listName, stored))
-      mark_.count = static_cast<std::uint32_t>(EntriesDone(stored, mark_, lineCount));
+    if (ReadDoneMark(keyName, listName, stored) &&
+        JudgeDoneMark(stored, mark_, lineCount, presentWitness) == MarkStanding::Counts) {
+      mark_.count = static_cast<std::uint32_t>(EntriesDone(stored, MarkStanding::Counts, lineCount));
+      mark_.witnessIndex = stored.witnessIndex;
+      mark_.witness = stored.witness;
+    }
   }
   written_ = mark_.count;
 }
@@ -30,6 +34,12 @@ PhaseProgress::~PhaseProgress() {
 void PhaseProgress::EntryDone() {
   ++mark_.count;
   Write();
+}
+
+void PhaseProgress::EntryDone(std::uint32_t witness) {
+  mark_.witnessIndex = mark_.count;
+  mark_.witness = witness;
+  EntryDone();
 }
 
 void PhaseProgress::Write() noexcept {

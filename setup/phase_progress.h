@@ -6,6 +6,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/unique_handle.h"
@@ -15,12 +16,16 @@ namespace setup {
 
 class PhaseProgress {
  public:
+  // The trace of the entry of that index as it is now (setup/undone_witness.h).
+  using PresentWitness = std::function<std::uint32_t(std::uint32_t index)>;
+
   // Takes the mark of the list listName of the record keyName, whose text
   // is listText of lineCount lines: Done() is then what an earlier run did
-  // of this very list in this very installation, else 0. Never raises
-  // beyond a lack of memory; a record that cannot be opened (it is never
-  // created here) keeps no marks.
-  PhaseProgress(const std::string& keyName, const std::string& listName, const std::string& listText, int lineCount);
+  // of this very list in this very installation (JudgeDoneMark), else 0.
+  // Never raises beyond a lack of memory; a record that cannot be opened
+  // (it is never created here) keeps no marks.
+  PhaseProgress(const std::string& keyName, const std::string& listName, const std::string& listText, int lineCount,
+                const PresentWitness& presentWitness);
   // Writes the mark if it changed since its last write. Needs no memory and
   // never raises, as it runs while a failure leaves the phase.
   ~PhaseProgress();
@@ -35,6 +40,9 @@ class PhaseProgress {
   // killed redoes at most that one entry. A mark that cannot be written is
   // passed over, as any clean-up.
   void EntryDone();
+  // The same for an entry that left a trace that an installer renews: the
+  // mark keeps it as its witness.
+  void EntryDone(std::uint32_t witness);
 
  private:
   void Write() noexcept;
