@@ -208,23 +208,14 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
 
 namespace {
 
-// A run's mark of a list as the run keeps it, taken at the record's time
-// less timeBack.
-struct Mark {
-  const char* list;
-  std::uint32_t count;
-  std::string text;
-  std::uint64_t timeBack;
-  std::uint32_t witnessIndex = setup::kNoWitness;
-  std::uint32_t witness = 0;
-};
+using Mark = std::pair<const char*, setup::DoneMark>;  // its recordTime: how long before the record's time
 
-void SetMark(const std::string& keyName, const Mark& m) {
+void SetMark(const std::string& keyName, Mark mark) {
   LONG opened = 0;
-  const std::uint64_t now = setup::RecordWriteTime(setup::OpenExistingRecord(keyName, &opened).Get());
+  mark.second.recordTime = setup::RecordWriteTime(setup::OpenExistingRecord(keyName, &opened).Get()) - mark.second.recordTime;
   unsigned char bytes[setup::kDoneMarkSize];
-  setup::EncodeDoneMark({m.count, setup::ListFingerprint(m.text), now - m.timeBack, m.witnessIndex, m.witness}, bytes);
-  SetRegistryValue(HKEY_CURRENT_USER, setup::ProgressKeyPath(keyName), setup::DoneValueName(m.list), REG_BINARY,
+  setup::EncodeDoneMark(mark.second, bytes);
+  SetRegistryValue(HKEY_CURRENT_USER, setup::ProgressKeyPath(keyName), setup::DoneValueName(mark.first), REG_BINARY,
                    std::string(reinterpret_cast<const char*>(bytes), sizeof bytes));
 }
 
@@ -240,14 +231,14 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
       {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}, {}},
       {"marks of an earlier run",
        {{"FILES", REG_SZ, "a\r\nb\r\nc"}, {"INSTALLEDHELPS", REG_SZ, "x.hlp"}},
-       {{"FILES", 2, "a\r\nb\r\nc", 0}, {"INSTALLEDHELPS", 1, "y.hlp", 0}},
+       {{"FILES", {2, setup::ListFingerprint("a\r\nb\r\nc")}}, {"INSTALLEDHELPS", {1, setup::ListFingerprint("y.hlp")}}},
        {"Earlier run: 2 of 3 FILES entries done, the last \"b\" (counters released, files deleted at 0); a run goes "
         "on with the next",
         "Earlier run: its INSTALLEDHELPSDONE is of another INSTALLEDHELPS list (rewritten since); a run does every "
         "entry"}},
       // The run left a's counter at 1 (it has none now), and the record was written after the help mark.
       {"marks of an earlier installation", {{"FILES", REG_SZ, "a\r\nb"}, {"INSTALLEDHELPS", REG_SZ, "x.hlp"}},
-       {{"FILES", 1, "a\r\nb", 0, 0, 1}, {"INSTALLEDHELPS", 1, "x.hlp", 1}},
+       {{"FILES", {1, setup::ListFingerprint("a\r\nb"), 0, 0, 1}}, {"INSTALLEDHELPS", {1, setup::ListFingerprint("x.hlp"), 1}}},
        {"Earlier run: its FILESDONE is of an earlier installation (the product was installed again since); a run does "
         "every entry",
         "Earlier run: its INSTALLEDHELPSDONE is of an earlier installation (the product was installed again since); a "
