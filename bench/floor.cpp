@@ -125,9 +125,9 @@ void ReleaseAndDelete(const std::string& path) {
 INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 // The mark of how many entries of a list are done, written after each entry
-// into the record's progress key (16 bytes: the count, the list's
-// fingerprint and the record's last-write time), as a run must keep it so
-// that a run after a failure goes on where it stopped.
+// into the record's progress key (24 bytes: the count, the list's
+// fingerprint, the record's last-write time and the last entry's trace), as
+// a run must keep it so that a run after a failure goes on where it stopped.
 class DoneMarks {
  public:
   DoneMarks(const std::string& keyName, const char* valueName) : name_(valueName) {
@@ -153,7 +153,7 @@ class DoneMarks {
  private:
   HKEY record_ = nullptr;  // the progress key
   const char* name_;
-  DWORD mark_[4] = {};
+  DWORD mark_[6] = {};
 };
 
 void RemoveFiles(HINSTANCE instance, const std::string& keyName) {
