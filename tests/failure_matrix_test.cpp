@@ -174,7 +174,7 @@ const Progress kAllDone{3, true, true, true, 2, true, true};
 // leave the record): the fault that a row puts in place, the error that the
 // box names and how far the run got; then, for a row that installs the
 // product again before the run that ends it, what that run leaves.
-struct Row {
+struct Row {  // NOLINT(clang-analyzer-optin.performance.Padding): its fields as the rows read
   const char* name;
   std::function<Held()> arrange;
   bool inProcess;  // the fault needs an import swap: the entry point runs in this program
@@ -320,7 +320,7 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEnd
   // Run again as the user would: first with the cause still there (it fails
   // alike and lowers no counter again), then with the cause gone.
   if (row.installedAgain) {
-    sample_.InstallAgain();
+    Sample::InstallAgain();
   } else if (!row.inProcess && !done.recordGone) {
     const auto counters = KeyContents(HKEY_CURRENT_USER, kCountersKey);
     ExpectTheRowsBox(row, RunWith(row));

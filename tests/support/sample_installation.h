@@ -32,7 +32,7 @@ class SampleInstallation {
   // knows nothing of them: the files laid out, each counted once more (a
   // file listed twice, twice), the values of the record and the
   // registration and the help lines written again as they were.
-  void InstallAgain();
+  static void InstallAgain();
 
  private:
   static void RemoveEverything();
