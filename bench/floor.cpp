@@ -7,7 +7,7 @@
 // - files: FILES read once; per file the counter key opened and closed, the
 //   counter probed and read (two queries), then written back, or deleted
 //   followed by the key-information query and the file's deletion; the
-//   record's FILESDONE mark written; the progress dialog from the same
+//   FILESDONE mark written in the record's progress key; the progress dialog from the same
 //   template is sent the file name and the bar's position;
 // - product: PRODUCTNAME and SUBPRODUCTNAME read, each withdrawn sub-product's
 //   value deleted, the remaining values listed, "FolderName" read, the
@@ -17,9 +17,9 @@
 //   found; per entry the file loaded (open, size, one read, close), each line's
 //   target compared with CompareStringA up to the line that the entry names,
 //   and the file stored without it durably (a file beside it created, one
-//   write, flush, close, then ReplaceFileA), and the record's
-//   INSTALLEDHELPSDONE mark written;
-// - the record deleted;
+//   write, flush, close, then ReplaceFileA), and the INSTALLEDHELPSDONE mark
+//   written;
+// - the record deleted, then the progress key and its parent;
 // - self-removal: the program file's deletion tried, "$delme.bat" written
 //   beside it and started hidden.
 //
@@ -40,6 +40,7 @@ const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
 const char kProducts[] = "Software\\Quenlar\\InstalledProducts\\";
 const char kRecords[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kDelphi5[] = "Software\\Borland\\Delphi\\5.0";
+const char kProgress[] = "Software\\Quenlar\\UninstallProgress";
 
 std::string ReadText(HKEY root, const std::string& path, const char* name) {
   HKEY key = nullptr;
@@ -142,13 +143,21 @@ void ReleaseAndDelete(const std::string& path) {
 
 INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-// The record's mark of how many entries of a list are done, written after
-// each entry (8 bytes: the count and the list's fingerprint), as a run must
-// keep it so that a run after a failure goes on where it stopped.
+// The mark of how many entries of a list are done, written after each entry
+// into the record's progress key (24 bytes: the count, the list's
+// fingerprint, the record's last-write time and the last entry's trace), as
+// a run must keep it so that a run after a failure goes on where it stopped.
 class DoneMarks {
  public:
   DoneMarks(const std::string& keyName, const char* valueName) : name_(valueName) {
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str(), 0, KEY_ALL_ACCESS, &record_);
+    HKEY record = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str(), 0, KEY_ALL_ACCESS, &record) != ERROR_SUCCESS)
+      return;
+    RegQueryInfoKeyA(record, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     reinterpret_cast<FILETIME*>(&mark_[2]));
+    RegCloseKey(record);
+    RegCreateKeyExA(HKEY_CURRENT_USER, (kProgress + ("\\" + keyName)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &record_, nullptr);
   }
   ~DoneMarks() {
     if (record_) RegCloseKey(record_);
@@ -156,14 +165,14 @@ class DoneMarks {
   DoneMarks(const DoneMarks&) = delete;
   DoneMarks& operator=(const DoneMarks&) = delete;
   void EntryDone() {
-    const DWORD mark[2] = {++count_, 0};
-    if (record_) RegSetValueExA(record_, name_, 0, REG_BINARY, reinterpret_cast<const BYTE*>(mark), sizeof mark);
+    ++mark_[0];
+    if (record_) RegSetValueExA(record_, name_, 0, REG_BINARY, reinterpret_cast<const BYTE*>(mark_), sizeof mark_);
   }
 
  private:
-  HKEY record_ = nullptr;
+  HKEY record_ = nullptr;  // the progress key
   const char* name_;
-  DWORD count_ = 0;
+  DWORD mark_[6] = {};
 };
 
 void RemoveFiles(HINSTANCE instance, const std::string& keyName) {
@@ -291,6 +300,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
   RemoveHelps(keyName);
   const double helps = bench::Lap();
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, (kProgress + ("\\" + keyName)).c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, kProgress);
   RemoveSelf();
   const double rest = bench::Lap();
   if (FILE* out = std::fopen("C:\\bench-floor-phases.txt", "w")) {

@@ -9,15 +9,16 @@
 namespace platform {
 namespace {
 
-bool QueryInfo(HKEY key, KeyInfo& info) {
+// The registry's code; info all zero unless it is ERROR_SUCCESS.
+LONG QueryInfo(HKEY key, KeyInfo& info) {
   info = KeyInfo{};
   KeyInfo filled;
-  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &filled.SubkeyCount, &filled.MaxSubkeyNameLength,
-                       nullptr, &filled.ValueCount, &filled.MaxValueNameLength, &filled.MaxDataLength,
-                       nullptr, &filled.LastWriteTime) != ERROR_SUCCESS)
-    return false;
-  info = filled;
-  return true;
+  const LONG result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &filled.SubkeyCount,
+                                       &filled.MaxSubkeyNameLength, nullptr, &filled.ValueCount,
+                                       &filled.MaxValueNameLength, &filled.MaxDataLength, nullptr,
+                                       &filled.LastWriteTime);
+  if (result == ERROR_SUCCESS) info = filled;
+  return result;
 }
 
 // The names of key's subkeys (or values), fetched by index into a buffer of
@@ -57,7 +58,7 @@ std::vector<std::string> ValueNames(HKEY key, const KeyInfo& info) {
 // Removes every subkey of key, each with its own subkeys first.
 void RemoveSubkeys(HKEY key) {
   KeyInfo info;
-  if (!QueryInfo(key, info)) return;
+  if (QueryInfo(key, info) != ERROR_SUCCESS) return;
   for (const std::string& name : SubkeyNames(key, info)) {
     UniqueRegKey child;
     if (RegOpenKeyExA(key, name.c_str(), 0, KEY_ALL_ACCESS, child.Receive()) == ERROR_SUCCESS)
@@ -156,22 +157,24 @@ bool RegistrySession::RemoveKey(const std::string& path) {
   return RegDeleteKeyA(base, rest.c_str()) == ERROR_SUCCESS;
 }
 
-bool RegistrySession::QueryKeyInfo(KeyInfo& info) const { return QueryInfo(current_.Get(), info); }
+bool RegistrySession::QueryKeyInfo(KeyInfo& info) const { return QueryInfo(current_.Get(), info) == ERROR_SUCCESS; }
 
-bool RegistrySession::ListSubkeys(LineList& list) const {
+LONG RegistrySession::ListSubkeys(LineList& list) const {
   list.RemoveAll();
   KeyInfo info;
-  if (!QueryKeyInfo(info)) return false;
+  const LONG result = QueryInfo(current_.Get(), info);
+  if (result != ERROR_SUCCESS) return result;
   for (std::string& name : SubkeyNames(current_.Get(), info)) list.AppendLine(std::move(name));
-  return true;
+  return result;
 }
 
-bool RegistrySession::ListValueNames(LineList& list) const {
+LONG RegistrySession::ListValueNames(LineList& list) const {
   list.RemoveAll();
   KeyInfo info;
-  if (!QueryKeyInfo(info)) return false;
+  const LONG result = QueryInfo(current_.Get(), info);
+  if (result != ERROR_SUCCESS) return result;
   for (std::string& name : ValueNames(current_.Get(), info)) list.AppendLine(std::move(name));
-  return true;
+  return result;
 }
 
 }  // namespace platform

@@ -51,10 +51,12 @@ class RegistrySession {
   // handle); the current key and path stay as they were, even when the
   // current key itself is removed. True when the key itself was deleted.
   bool RemoveKey(const std::string& path);
-  // Replace the list by the current key's subkey or value names; false, the
-  // list empty, when the key cannot be queried.
-  bool ListSubkeys(LineList& list) const;
-  bool ListValueNames(LineList& list) const;
+  // Replace the list by the current key's subkey or value names:
+  // ERROR_SUCCESS, or the registry's code (ERROR_KEY_DELETED for a key
+  // deleted since it was opened) with the list empty when the key cannot be
+  // queried.
+  LONG ListSubkeys(LineList& list) const;
+  LONG ListValueNames(LineList& list) const;
   // Every field zero, then filled; false (all zero) when the query fails.
   bool QueryKeyInfo(KeyInfo& info) const;
 

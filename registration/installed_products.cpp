@@ -47,9 +47,13 @@ void ListRemainingSubProducts(const std::string& product, platform::LineList& li
     registry.SetRoot(HKEY_CURRENT_USER);
     // A key that cannot be listed would read as one without sub-products,
     // and the registration would go with other installations' sub-products
-    // in it. Querying an open key fails only for want of memory.
+    // in it. Querying an open key fails only for want of memory, or when
+    // the key is gone meanwhile (another uninstall deleted it): a key that
+    // is gone has no sub-products left.
     if (registry.OpenPath(ProductKeyPath(product))) {
-      if (!registry.ListValueNames(list)) platform::RaiseOutOfMemory();
+      const LONG listed = registry.ListValueNames(list);
+      if (listed != ERROR_SUCCESS && listed != ERROR_KEY_DELETED && listed != ERROR_FILE_NOT_FOUND)
+        platform::RaiseOutOfMemory();
       registry.CloseCurrent();
     }
   }

@@ -12,8 +12,9 @@ namespace registration {
 std::string ProductKeyPath(const std::string& product);
 
 // Fills list (emptied first) with the sub-products still registered for the
-// product, in the registry's order; empty when its key cannot be opened.
-// Raises EOutOfMemory when the open key cannot be listed.
+// product, in the registry's order; empty when its key cannot be opened or
+// is deleted while it is listed. Raises EOutOfMemory when the open key
+// cannot be listed otherwise.
 void ListRemainingSubProducts(const std::string& product, platform::LineList& list);
 
 // Withdraws the sub-products named in subProducts (";"-separated) from the

@@ -7,7 +7,9 @@
 
 namespace report {
 
-// "Earlier run: ..." for each list whose done mark an earlier run left, and
+// "Earlier run: ..." for each list whose done mark (in the record's progress
+// key, setup/progress_marks.h) an earlier run left, saying whether it counts
+// for the installation as it stands, and
 // "Warning: ..." when the UninstallString's program path holds a blank but
 // no quotes; nothing for a missing record. Changes nothing.
 std::vector<std::string> RecordNotes(const std::string& keyName);

@@ -26,18 +26,25 @@ std::uint32_t ListFingerprint(const std::string& text) {
 void EncodeDoneMark(const DoneMark& mark, unsigned char (&bytes)[kDoneMarkSize]) {
   Put32(mark.count, bytes);
   Put32(mark.fingerprint, bytes + 4);
+  Put32(static_cast<std::uint32_t>(mark.recordTime), bytes + 8);
+  Put32(static_cast<std::uint32_t>(mark.recordTime >> 32), bytes + 12);
+  Put32(mark.witnessIndex, bytes + 16);
+  Put32(mark.witness, bytes + 20);
 }
 
 bool DecodeDoneMark(const std::string& data, DoneMark& mark) {
   if (data.size() != kDoneMarkSize) return false;
   mark.count = Get32(data, 0);
   mark.fingerprint = Get32(data, 4);
+  mark.recordTime = Get32(data, 8) | (static_cast<std::uint64_t>(Get32(data, 12)) << 32);
+  mark.witnessIndex = Get32(data, 16);
+  mark.witness = Get32(data, 20);
   return true;
 }
 
-int EntriesDone(const DoneMark& mark, std::uint32_t fingerprint, int lineCount) {
-  if (mark.fingerprint != fingerprint || lineCount <= 0) return 0;
-  return mark.count < static_cast<std::uint32_t>(lineCount) ? static_cast<int>(mark.count) : lineCount;
+int EntriesDone(const DoneMark& stored, MarkStanding standing, int lineCount) {
+  if (standing != MarkStanding::Counts || lineCount <= 0) return 0;
+  return stored.count < static_cast<std::uint32_t>(lineCount) ? static_cast<int>(stored.count) : lineCount;
 }
 
 }  // namespace setup

@@ -5,6 +5,8 @@
 #include "report/installation_report.h"
 #include "report/record_notes.h"
 #include "setup/done_mark.h"
+#include "setup/progress_marks.h"
+#include "setup/uninstall_record.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/boxes.h"
 #include "tests/support/product_keys.h"
@@ -206,10 +208,15 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
 
 namespace {
 
-std::string Mark(std::uint32_t count, const std::string& list) {
+using Mark = std::pair<const char*, setup::DoneMark>;  // its recordTime: how long before the record's time
+
+void SetMark(const std::string& keyName, Mark mark) {
+  LONG opened = 0;
+  mark.second.recordTime = setup::RecordWriteTime(setup::OpenExistingRecord(keyName, &opened).Get()) - mark.second.recordTime;
   unsigned char bytes[setup::kDoneMarkSize];
-  setup::EncodeDoneMark({count, setup::ListFingerprint(list)}, bytes);
-  return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  setup::EncodeDoneMark(mark.second, bytes);
+  SetRegistryValue(HKEY_CURRENT_USER, setup::ProgressKeyPath(keyName), setup::DoneValueName(mark.first), REG_BINARY,
+                   std::string(reinterpret_cast<const char*>(bytes), sizeof bytes));
 }
 
 }  // namespace
@@ -218,18 +225,26 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
   const struct {
     const char* what;
     std::vector<Value> record;
+    std::vector<Mark> marks;
     std::vector<std::string> notes;
   } rows[] = {
-      {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}},
+      {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}, {}},
       {"marks of an earlier run",
-       {{"FILES", REG_SZ, "a\r\nb\r\nc"}, {"FILESDONE", REG_BINARY, Mark(2, "a\r\nb\r\nc")},
-        {"INSTALLEDHELPS", REG_SZ, "x.hlp"}, {"INSTALLEDHELPSDONE", REG_BINARY, Mark(1, "y.hlp")}},
+       {{"FILES", REG_SZ, "a\r\nb\r\nc"}, {"INSTALLEDHELPS", REG_SZ, "x.hlp"}},
+       {{"FILES", {2, setup::ListFingerprint("a\r\nb\r\nc")}}, {"INSTALLEDHELPS", {1, setup::ListFingerprint("y.hlp")}}},
        {"Earlier run: 2 of 3 FILES entries done, the last \"b\" (counters released, files deleted at 0); a run goes "
         "on with the next",
         "Earlier run: its INSTALLEDHELPSDONE is of another INSTALLEDHELPS list (rewritten since); a run does every "
         "entry"}},
+      // The run left a's counter at 1 (it has none now), and the record was written after the help mark.
+      {"marks of an earlier installation", {{"FILES", REG_SZ, "a\r\nb"}, {"INSTALLEDHELPS", REG_SZ, "x.hlp"}},
+       {{"FILES", {1, setup::ListFingerprint("a\r\nb"), 0, 0, 1}}, {"INSTALLEDHELPS", {1, setup::ListFingerprint("x.hlp"), 1}}},
+       {"Earlier run: its FILESDONE is of an earlier installation (the product was installed again since); a run does "
+        "every entry",
+        "Earlier run: its INSTALLEDHELPSDONE is of an earlier installation (the product was installed again since); a "
+        "run does every entry"}},
       {"unquoted program path with a blank",
-       {{"UninstallString", REG_SZ, "C:\\Program Files\\Quenlar Demo\\uninst.exe QDemo"}},
+       {{"UninstallString", REG_SZ, "C:\\Program Files\\Quenlar Demo\\uninst.exe QDemo"}}, {},
        {"Warning: UninstallString's program path holds a blank but no quotes; the uninstaller would take "
         "\"Files\\Quenlar\" as its key name"}},
   };
@@ -237,6 +252,9 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
     SCOPED_TRACE(row.what);
     ScratchRecord record;
     for (const Value& value : row.record) record.SetValue(value.name, value.type, value.data);
+    for (const Mark& mark : row.marks) SetMark(record.Name(), mark);
     EXPECT_EQ(report::RecordNotes(record.Name()), row.notes);
+    setup::DeleteDoneMarks(record.Name());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Quenlar\\UninstallProgress"));
   }
 }

@@ -71,14 +71,18 @@ BOOL WINAPI RefusedWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) 
   return FALSE;
 }
 
-// Key queries fail from the g_failingFrom-th on, as they do without memory.
+// Key queries fail from the g_failingFrom-th on, as they do without memory;
+// or, with g_deletedAt, another uninstall deletes that key just before the
+// g_failingFrom-th.
 decltype(&RegQueryInfoKeyA) g_realQuery = nullptr;
 int g_queries = 0;
 int g_failingFrom = 0;
+std::string g_deletedAt;
 LONG WINAPI QueryFailingFrom(HKEY key, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD subkeys,
                              LPDWORD subkeyLength, LPDWORD classLength, LPDWORD values, LPDWORD valueNameLength,
                              LPDWORD valueLength, LPDWORD security, PFILETIME written) {
-  if (++g_queries >= g_failingFrom) return ERROR_OUTOFMEMORY;
+  if (++g_queries >= g_failingFrom && g_deletedAt.empty()) return ERROR_OUTOFMEMORY;
+  if (g_queries == g_failingFrom) DeleteTree(HKEY_CURRENT_USER, g_deletedAt);
   return g_realQuery(key, name, nameLength, reserved, subkeys, subkeyLength, classLength, values, valueNameLength,
                      valueLength, security, written);
 }
@@ -94,6 +98,7 @@ TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedReco
     bool productsKeyStays;
     int failingFrom = 0;  // key queries fail from this one on (1: the product's listing)
     bool outOfMemory = false;
+    bool deletedMeanwhile = false;  // instead, the product's key goes before that query
   };
   const Row rows[] = {
       {{"Version", "FolderName", "A", "B"}, "", false, "A\r\nB\r\nFolderName\r\nVersion\r\n", true},
@@ -105,6 +110,7 @@ TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedReco
       {{"VERSION", "foldername", "A"}, "A", false, "gone", false},
       {{"Version", "FolderName", "A", "B"}, "A", true, "B\r\nFolderName\r\nVersion\r\n", true, 1, true},
       {{"Version", "FolderName", "A"}, "A", false, "gone", true, 2},
+      {{"Version", "FolderName", "A", "B"}, "A", true, "gone", true, 1, false, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.subProducts);
@@ -116,6 +122,7 @@ TEST(UnregisteringAProduct, WithdrawsTheListedSubProductsAndRemovesAnEmptiedReco
       g_realQuery = reinterpret_cast<decltype(&RegQueryInfoKeyA)>(swap->Original());
       g_queries = 0;
       g_failingFrom = row.failingFrom;
+      g_deletedAt = row.deletedMeanwhile ? registered.key : "";
     }
     const auto unregister = [&] { UnregisterProduct(registered.product, row.subProducts); };
     if (row.outOfMemory) {

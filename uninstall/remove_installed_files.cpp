@@ -6,6 +6,7 @@
 #include "platform/line_list.h"
 #include "registration/shared_files.h"
 #include "setup/phase_progress.h"
+#include "setup/undone_witness.h"
 #include "setup/uninstall_record.h"
 #include "ui/res_dialog.h"
 #include "ui/resource_ids.h"
@@ -32,9 +33,11 @@ void RemoveInstalledFiles() {
   const std::string text = setup::ReadUninstallValue(UninstallKeyName(), "FILES");
   files.AssignText(text);
   const int count = files.LineCount();
-  // The entries that an earlier run ended after are passed over: their
-  // counters were released then.
-  setup::PhaseProgress progress(UninstallKeyName(), "FILES", text, count);
+  // The entries that an earlier run of this installation ended after are
+  // passed over: their counters were released then.
+  setup::PhaseProgress progress(UninstallKeyName(), "FILES", text, count, [&files](std::uint32_t index) {
+    return setup::CounterWitness(std::string(files.LineAt(static_cast<int>(index))));
+  });
   SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, count);
   ShowWindow(dialog.Handle, SW_SHOWDEFAULT);
   ui::RaisePendingDialogFailure();
@@ -42,8 +45,14 @@ void RemoveInstalledFiles() {
     const std::string path(files.LineAt(i));
     SendToControl(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     // The counter is released first; a failed delete does not restore it.
-    if (registration::ReleaseSharedFile(path) == 0) DeleteFileA(path.c_str());
-    progress.EntryDone();
+    const int released = registration::ReleaseSharedFile(path);
+    if (released == 0) DeleteFileA(path.c_str());
+    // A counter that the run lowered is counted again by an installer that
+    // installs the product again; a file without counter leaves no trace.
+    if (released == -1)
+      progress.EntryDone();
+    else
+      progress.EntryDone(setup::ReleasedCounterWitness(released));
     SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
   dialog.Close();

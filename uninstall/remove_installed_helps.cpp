@@ -6,6 +6,7 @@
 #include "platform/line_list.h"
 #include "setup/path_helpers.h"
 #include "setup/phase_progress.h"
+#include "setup/undone_witness.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/uninstall_run.h"
 
@@ -20,8 +21,10 @@ void RemoveInstalledHelps() {
   const std::string contents = environments::EnvironmentContentsFile(environment);
   if (!setup::FileIsPresent(contents)) return;
   // An entry whose line an earlier run removed would take the next line of
-  // that target with it: another product's.
-  setup::PhaseProgress progress(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount());
+  // that target with it: another product's. The contents file's line count
+  // tells whether an installer added the lines again since.
+  setup::PhaseProgress progress(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount(),
+                                [&contents](std::uint32_t) { return setup::ContentsWitness(contents); });
   // Each entry loads the file anew into this list; only its memory is
   // carried from entry to entry.
   platform::LineList lines;
@@ -29,8 +32,12 @@ void RemoveInstalledHelps() {
     const std::string_view entry = entries.LineAt(i);
     // An empty entry names the first line without a target: a line of the
     // environment's own, never one that the installer added.
-    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents, lines);
-    progress.EntryDone();
+    if (entry.empty()) {
+      progress.EntryDone();
+      continue;
+    }
+    environments::RemoveContentsEntry(entry, contents, lines);
+    progress.EntryDone(static_cast<std::uint32_t>(lines.LineCount()));
   }
 }
 

@@ -130,9 +130,9 @@ Section
   !insertmacro CheckList $Files FILES
   !insertmacro CheckList $Folders FOLDERS
   !insertmacro CheckList $Helps INSTALLEDHELPS
-  ; A record left by an uninstall that failed goes first, with the uninstaller's
-  ; FILESDONE and INSTALLEDHELPSDONE: they would mark entries of this
-  ; installation as done.
+  ; A record left by an uninstall that failed goes first, so that no value of
+  ; the earlier installation stays in it. (The uninstaller's marks of how far
+  ; it got lie elsewhere and count only for the installation that wrote them.)
   DeleteRegKey HKLM "${RECORD}"
   WriteRegStr HKLM "${RECORD}" "DisplayName" "${KEYNAME}"
   WriteRegStr HKLM "${RECORD}" "UninstallString" '"$INSTDIR\uninstall.exe" "${KEYNAME}"'

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 
 #include "platform/unique_handle.h"
 #include "tests/support/product_keys.h"
@@ -45,6 +47,7 @@ void SampleInstallation::RemoveEverything() {
   RemoveFolderTree("C:\\Program Files\\Quenlar");
   RemoveFolderTree("C:\\Program Files\\Borland\\Delphi5");
   DeleteTree(HKEY_LOCAL_MACHINE, kRecord);
+  DeleteProgressKey(kKeyName);
   DeleteTree(HKEY_CURRENT_USER, kCountersKey);
   DeleteTree(HKEY_CURRENT_USER, ProductKey("Sample Library"));
   RegDeleteKeyA(HKEY_CURRENT_USER, kProductsKey);  // only when empty
@@ -54,6 +57,21 @@ void SampleInstallation::RemoveEverything() {
 SampleInstallation::SampleInstallation() {
   RemoveEverything();
   RunAndWait("regedit /s \"" + RepositoryPath("docs/sample/installation.reg") + "\"");
+  CopyFolderTree(RepositoryPath("docs/sample/drive_c"), "C:");
+  CopyUninstallProgram(Program());
+}
+
+void SampleInstallation::InstallAgain() {
+  if (Exists(Batch())) GoneWithin({Program(), Batch()}, 20000);
+  std::map<std::string, int> counts;  // as the runs left them
+  for (const std::string& file : Files())
+    if (const auto counter = ReadRegistryValue(HKEY_CURRENT_USER, kCountersKey, file); counter && counter->bytes.size() == 4)
+      std::memcpy(&counts[file], counter->bytes.data(), 4);
+  RunAndWait("regedit /s \"" + RepositoryPath("docs/sample/installation.reg") + "\"");
+  std::map<std::string, int> counted;  // the files that the installer counts, as many times as it lists them
+  for (const std::string& file : Files())
+    if (ReadRegistryValue(HKEY_CURRENT_USER, kCountersKey, file)) ++counted[file];
+  for (const auto& [file, times] : counted) SetCounter(file, counts[file] + times);
   CopyFolderTree(RepositoryPath("docs/sample/drive_c"), "C:");
   CopyUninstallProgram(Program());
 }

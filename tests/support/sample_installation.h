@@ -28,6 +28,11 @@ class SampleInstallation {
   static std::vector<std::string> Files();
   // The bytes of the installed file of that name as docs/sample holds them.
   static std::string SampleFile(const std::string& name);
+  // The product installed again over what runs left, by an installer that
+  // knows nothing of them: the files laid out, each counted once more (a
+  // file listed twice, twice), the values of the record and the
+  // registration and the help lines written again as they were.
+  static void InstallAgain();
 
  private:
   static void RemoveEverything();
