@@ -51,7 +51,7 @@ for row in "${rows[@]}"; do
   output=$(cd "$work/caller" && "$here/scripts/run" --no-build --work "$work/${name// /-}.run" "${fields[@]:4}" 2>&1)
   code=$?
   last=$(tail -n 1 <<<"$output")
-  # shellcheck disable=SC2053: the last line is matched against a pattern
+  # shellcheck disable=SC2053 # the last line is matched against a pattern
   if [ "$code" != "${fields[1]}" ] || [[ $last != ${fields[2]} ]] || [[ $output != *"${fields[3]}"* ]] ||
      [ "$(cat "$victim")" != "the author's own file" ] || [ -n "$(ls -A "$work/caller")" ]; then
     echo "FAILED: $name: exit code $code (expected ${fields[1]}); the output:"
