@@ -19,9 +19,12 @@ target_link_libraries(portable_tests PRIVATE portable GTest::gtest_main)
 add_test(NAME portable_tests COMMAND portable_tests)
 set_tests_properties(portable_tests PROPERTIES LABELS native)
 
-# Static analysis of every folder of C++ code (cppcheck, clang-tidy), label "analysis".
+# Static analysis of every folder of C++ code (cppcheck, clang-tidy) and of
+# every shell script (shellcheck), label "analysis".
 add_test(NAME static-analysis COMMAND ${CMAKE_SOURCE_DIR}/scripts/analyze)
+add_test(NAME shellcheck COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-shell)
 set_tests_properties(static-analysis PROPERTIES LABELS analysis TIMEOUT 1200)
+set_tests_properties(shellcheck PROPERTIES LABELS analysis TIMEOUT 300)
 
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   add_subdirectory(tests/fuzz)
