@@ -8,7 +8,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
   char mark[MAX_PATH + 8] = {};
   const DWORD length = GetModuleFileNameA(instance, mark, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return FALSE;
-  lstrcatA(mark, ".ran");
+  const char suffix[] = ".ran";
+  for (DWORD i = 0; i < sizeof suffix; ++i) mark[length + i] = suffix[i];
   HANDLE file = CreateFileA(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   return FALSE;
