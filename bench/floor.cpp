@@ -7,8 +7,10 @@
 // - files: FILES read once; per file the counter key opened and closed, the
 //   counter probed and read (two queries), then written back, or deleted
 //   followed by the key-information query and the file's deletion; the
-//   FILESDONE mark written in the record's progress key; the progress dialog from the same
-//   template is sent the file name and the bar's position;
+//   FILESDONE count written beside FILES in the record; the progress dialog
+//   from the same template is sent the file name and the bar's position;
+//   at the end FILES written anew (empty), the record flushed and the count
+//   of none done written;
 // - product: PRODUCTNAME and SUBPRODUCTNAME read, each withdrawn sub-product's
 //   value deleted, the remaining values listed, "FolderName" read, the
 //   include file loaded and stored once (durably, as below);
@@ -17,9 +19,9 @@
 //   found; per entry the file loaded (open, size, one read, close), each line's
 //   target compared with CompareStringA up to the line that the entry names,
 //   and the file stored without it durably (a file beside it created, one
-//   write, flush, close, then ReplaceFileA), and the INSTALLEDHELPSDONE mark
-//   written;
-// - the record deleted, then the progress key and its parent;
+//   write, flush, close, then ReplaceFileA), and the INSTALLEDHELPSDONE count
+//   written; at the end INSTALLEDHELPS written anew as FILES;
+// - the record deleted;
 // - self-removal: the program file's deletion tried, "$delme.bat" written
 //   beside it and started hidden.
 //
@@ -40,7 +42,6 @@ const char kCounters[] = "Software\\Quenlar\\InstalledFiles";
 const char kProducts[] = "Software\\Quenlar\\InstalledProducts\\";
 const char kRecords[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kDelphi5[] = "Software\\Borland\\Delphi\\5.0";
-const char kProgress[] = "Software\\Quenlar\\UninstallProgress";
 
 std::string ReadText(HKEY root, const std::string& path, const char* name) {
   HKEY key = nullptr;
@@ -143,48 +144,69 @@ void ReleaseAndDelete(const std::string& path) {
 
 INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-// The mark of how many entries of a list are done, written after each entry
-// into the record's progress key (24 bytes: the count, the list's
-// fingerprint, the record's last-write time and the last entry's trace), as
-// a run must keep it so that a run after a failure goes on where it stopped.
-class DoneMarks {
+DWORD Fnv(const std::string& text) {
+  DWORD hash = 2166136261u;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
+// A list of the record as the run's to-do list: the count of its entries
+// done written beside it after each entry (12 bytes: the count, the list's
+// length and its hash), and when the phase is left the list written anew
+// with what is left (nothing, in a whole run), flushed, and the count of
+// none done in it: as a run must keep them so that a run after a failure,
+// or after one ended from outside, goes on where that one stopped.
+class ToDo {
  public:
-  DoneMarks(const std::string& keyName, const char* valueName) : name_(valueName) {
-    HKEY record = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str(), 0, KEY_ALL_ACCESS, &record) != ERROR_SUCCESS)
+  ToDo(const std::string& keyName, const char* listName, const std::string& text)
+      : list_(listName), done_(std::string(listName) + "DONE") {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str(), 0, KEY_ALL_ACCESS, &record_) != ERROR_SUCCESS)
       return;
-    RegQueryInfoKeyA(record, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                     reinterpret_cast<FILETIME*>(&mark_[2]));
-    RegCloseKey(record);
-    RegCreateKeyExA(HKEY_CURRENT_USER, (kProgress + ("\\" + keyName)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, &record_, nullptr);
+    count_[1] = static_cast<DWORD>(text.size());
+    count_[2] = Fnv(text);
+    DWORD stored[3];
+    DWORD size = sizeof stored;
+    RegQueryValueExA(record_, done_.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size);
   }
-  ~DoneMarks() {
-    if (record_) RegCloseKey(record_);
+  ~ToDo() {
+    if (!record_) return;
+    if (count_[0]) {
+      RegSetValueExA(record_, list_, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+      RegFlushKey(record_);
+      count_[0] = 0;
+      count_[1] = 0;
+      count_[2] = Fnv("");
+      Write();
+    }
+    RegCloseKey(record_);
   }
-  DoneMarks(const DoneMarks&) = delete;
-  DoneMarks& operator=(const DoneMarks&) = delete;
+  ToDo(const ToDo&) = delete;
+  ToDo& operator=(const ToDo&) = delete;
   void EntryDone() {
-    ++mark_[0];
-    if (record_) RegSetValueExA(record_, name_, 0, REG_BINARY, reinterpret_cast<const BYTE*>(mark_), sizeof mark_);
+    ++count_[0];
+    if (record_) Write();
   }
 
  private:
-  HKEY record_ = nullptr;  // the progress key
-  const char* name_;
-  DWORD mark_[6] = {};
+  void Write() { RegSetValueExA(record_, done_.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(count_), sizeof count_); }
+
+  HKEY record_ = nullptr;
+  const char* list_;
+  std::string done_;
+  DWORD count_[3] = {};
 };
 
 void RemoveFiles(HINSTANCE instance, const std::string& keyName) {
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &Ignore, 0);
-  const std::vector<std::string> files = Split(RecordValue(keyName, "FILES"), "\r\n");
+  const std::string text = RecordValue(keyName, "FILES");
+  const std::vector<std::string> files = Split(text, "\r\n");
   SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, static_cast<LPARAM>(files.size()));
   ShowWindow(dialog, SW_SHOWDEFAULT);
-  DoneMarks marks(keyName, "FILESDONE");
+  ToDo toDo(keyName, "FILES", text);
   for (std::size_t i = 0; i < files.size(); ++i) {
     SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(files[i].c_str()));
     ReleaseAndDelete(files[i]);
-    marks.EntryDone();
+    toDo.EntryDone();
     SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
   DestroyWindow(dialog);
@@ -235,14 +257,15 @@ std::size_t FindEntryLine(const std::string& text, const std::string& entry, std
 }
 
 void RemoveHelps(const std::string& keyName) {
-  const std::vector<std::string> entries = Split(RecordValue(keyName, "INSTALLEDHELPS"), "\r\n");
+  const std::string listed = RecordValue(keyName, "INSTALLEDHELPS");
+  const std::vector<std::string> entries = Split(listed, "\r\n");
   RecordValue(keyName, "DELPHIVER");
   const std::string contents = ReadText(HKEY_LOCAL_MACHINE, kDelphi5, "RootDir") + "\\HELP\\delphi5.cnt";
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(contents.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   FindClose(search);
-  DoneMarks marks(keyName, "INSTALLEDHELPSDONE");
+  ToDo toDo(keyName, "INSTALLEDHELPS", listed);
   for (const std::string& entry : entries) {
     std::string text = Load(contents);
     std::size_t end = 0;
@@ -251,7 +274,7 @@ void RemoveHelps(const std::string& keyName) {
       text.erase(start, end + 2 - start);
       Store(contents, text.data(), text.size());
     }
-    marks.EntryDone();
+    toDo.EntryDone();
   }
 }
 
@@ -300,8 +323,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
   RemoveHelps(keyName);
   const double helps = bench::Lap();
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, (kProgress + ("\\" + keyName)).c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, kProgress);
   RemoveSelf();
   const double rest = bench::Lap();
   if (FILE* out = std::fopen("C:\\bench-floor-phases.txt", "w")) {

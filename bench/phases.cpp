@@ -12,8 +12,8 @@
 
 #include "bench/lap.h"
 #include "registration/installed_products.h"
-#include "setup/progress_marks.h"
 #include "setup/uninstall_record.h"
+#include "uninstall/list_to_do.h"
 #include "uninstall/remove_installed_files.h"
 #include "uninstall/remove_installed_folders.h"
 #include "uninstall/remove_installed_helps.h"
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   uninstall::RemoveInstalledHelps();
   std::printf("helps %.3f\n", bench::Lap());
   setup::DeleteUninstallRecord(argv[1]);
-  setup::DeleteDoneMarks(argv[1]);
+  uninstall::DeleteDoneCounts(argv[1]);
   std::printf("record %.3f\n", bench::Lap());
   return 0;
 }

@@ -14,7 +14,8 @@ add_executable(portable_tests
   tests/native/define_line_test.cpp
   tests/native/environments_test.cpp
   tests/native/self_removal_test.cpp
-  tests/native/report_lines_test.cpp)
+  tests/native/report_lines_test.cpp
+  tests/native/done_count_test.cpp)
 target_link_libraries(portable_tests PRIVATE portable GTest::gtest_main)
 add_test(NAME portable_tests COMMAND portable_tests)
 set_tests_properties(portable_tests PROPERTIES LABELS native)

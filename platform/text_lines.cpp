@@ -3,6 +3,20 @@
 #include <cstring>
 
 namespace platform {
+namespace {
+
+// The end of the line that begins at start (its line break, or length), and
+// in next where the line after it begins: past CR LF, a lone CR or a lone LF.
+std::size_t LineEnd(const char* text, std::size_t length, std::size_t start, std::size_t& next) noexcept {
+  std::size_t end = start;
+  while (end < length && text[end] != '\r' && text[end] != '\n') ++end;
+  next = end;
+  if (next < length && text[next] == '\r') ++next;
+  if (next < length && text[next] == '\n') ++next;
+  return end;
+}
+
+}  // namespace
 
 std::size_t FindLines(const char* text, std::size_t size, std::vector<LineSpan>& spans) {
   if (!text) return 0;
@@ -13,15 +27,17 @@ std::size_t FindLines(const char* text, std::size_t size, std::vector<LineSpan>&
   std::size_t breaks = 0;
   for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', text + length - p))); ++p) ++breaks;
   if (length) spans.reserve(spans.size() + breaks + 1);
-  std::size_t cursor = 0;
-  while (cursor < length) {
+  for (std::size_t cursor = 0; cursor < length;) {
     const std::size_t start = cursor;
-    while (cursor < length && text[cursor] != '\r' && text[cursor] != '\n') ++cursor;
-    spans.push_back({start, cursor - start});
-    if (cursor < length && text[cursor] == '\r') ++cursor;
-    if (cursor < length && text[cursor] == '\n') ++cursor;
+    spans.push_back({start, LineEnd(text, length, start, cursor) - start});
   }
   return length;
+}
+
+std::size_t LineStart(const char* text, std::size_t length, std::size_t index) noexcept {
+  std::size_t cursor = 0;
+  for (; index > 0 && cursor < length; --index) LineEnd(text, length, cursor, cursor);
+  return cursor;
 }
 
 std::vector<std::string> SplitLines(const char* text, std::size_t size, std::size_t* consumed) {

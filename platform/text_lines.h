@@ -18,6 +18,12 @@ struct LineSpan {
 // is none).
 std::size_t FindLines(const char* text, std::size_t size, std::vector<LineSpan>& spans);
 
+// Where line index of a text of length bytes (no NUL in it) begins, as
+// FindLines splits it: length when the text has index lines or fewer, so
+// that the text from there holds exactly the lines from index on. Walks the
+// text; allocates nothing.
+std::size_t LineStart(const char* text, std::size_t length, std::size_t index) noexcept;
+
 // Splits at CR LF, a lone CR or a lone LF; a final line break adds no empty
 // line, and the first NUL ends the text. When consumed is given, it receives
 // the number of bytes before that NUL (the whole size when there is none).

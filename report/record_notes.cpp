@@ -2,56 +2,32 @@
 
 #include <windows.h>
 
-#include "environments/environment_table.h"
-#include "environments/help_folders.h"
-#include "platform/errors.h"
 #include "platform/line_list.h"
-#include "setup/progress_marks.h"
-#include "setup/undone_witness.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
+#include "uninstall/done_count.h"
+#include "uninstall/list_to_do.h"
 
 namespace report {
 namespace {
 
-// The contents file of the record's DELPHIVER; empty where its RootDir
-// cannot be read (the run would fail on it).
-std::string ContentsFile(HKEY record) {
-  const int environment = environments::EnvironmentIndex(setup::ReadValueText(record, "DELPHIVER"));
-  try {
-    return environments::EnvironmentContentsFile(environment);
-  } catch (const platform::Exception&) {
-    return {};
-  }
-}
-
-// The mark judged as a run judges it (setup/done_mark.h), with the traces
-// of setup/undone_witness.h.
-std::string EarlierRunNote(HKEY record, const std::string& keyName, const char* listName, const char* what) {
-  setup::DoneMark mark;
-  if (!setup::ReadDoneMark(keyName, listName, mark)) return {};
+// What the list listName holds after an earlier run, by its count as a run
+// takes it (uninstall/done_count.h); nothing where the record keeps none.
+std::string EarlierRunNote(HKEY record, const char* listName, const char* what) {
+  uninstall::DoneCount stored;
+  if (!uninstall::ReadDoneCount(record, listName, stored)) return {};
   const std::string text = setup::ReadValueText(record, listName);
   platform::LineList list;
   list.AssignText(text);
-  setup::DoneMark now;
-  now.fingerprint = setup::ListFingerprint(text);
-  now.recordTime = setup::RecordWriteTime(record);
-  const bool files = std::string(listName) == "FILES";
-  const setup::MarkStanding standing = setup::JudgeDoneMark(mark, now, list.LineCount(), [&](std::uint32_t index) {
-    return files ? setup::CounterWitness(std::string(list.LineAt(static_cast<int>(index))))
-                 : setup::ContentsWitness(ContentsFile(record));
-  });
-  if (standing != setup::MarkStanding::Counts)
-    return "Earlier run: its " + setup::DoneValueName(listName) + " is of " +
-           (standing == setup::MarkStanding::OtherList
-                ? "another " + std::string(listName) + " list (rewritten since)"
-                : std::string("an earlier installation (the product was installed again since)")) +
-           "; a run does every entry";
-  const int done = setup::EntriesDone(mark, standing, list.LineCount());
-  std::string note = "Earlier run: " + std::to_string(done) + " of " + std::to_string(list.LineCount()) + " " +
-                     listName + " entries done";
-  if (done > 0) note += ", the last \"" + std::string(list.LineAt(done - 1)) + "\" (" + what + "); a run goes on with the next";
-  return note;
+  const int done = uninstall::EntriesDone(stored, text, list.LineCount());
+  const std::string lines =
+      std::to_string(list.LineCount()) + " " + listName + (list.LineCount() == 1 ? " entry" : " entries");
+  if (done < 0)
+    return "Earlier run: its " + uninstall::DoneValueName(listName) + " counts in another " + listName +
+           " list (written anew since); a run does every entry";
+  if (done == 0) return "Earlier run: the record lists what is left to do, " + lines;
+  return "Earlier run: " + std::to_string(done) + " of the " + lines + " done, the last \"" +
+         std::string(list.LineAt(done - 1)) + "\" (" + what + "); a run goes on with the next";
 }
 
 bool HasBlankBeforeExe(const std::string& command) {
@@ -79,8 +55,8 @@ std::vector<std::string> RecordNotes(const std::string& keyName) {
   std::vector<std::string> notes;
   if (!record.IsValid()) return notes;
   for (const std::string& note :
-       {EarlierRunNote(record.Get(), keyName, "FILES", "counters released, files deleted at 0"),
-        EarlierRunNote(record.Get(), keyName, "INSTALLEDHELPS", "their contents lines removed"),
+       {EarlierRunNote(record.Get(), "FILES", "counters released, files deleted at 0"),
+        EarlierRunNote(record.Get(), "INSTALLEDHELPS", "their contents lines removed"),
         UnquotedProgramWarning(setup::ReadValueText(record.Get(), "UninstallString"))})
     if (!note.empty()) notes.push_back(note);
   return notes;

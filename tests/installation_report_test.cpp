@@ -4,8 +4,7 @@
 #include "platform/unique_handle.h"
 #include "report/installation_report.h"
 #include "report/record_notes.h"
-#include "setup/done_mark.h"
-#include "setup/progress_marks.h"
+#include "uninstall/done_count.h"
 #include "setup/uninstall_record.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/boxes.h"
@@ -208,15 +207,11 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
 
 namespace {
 
-using Mark = std::pair<const char*, setup::DoneMark>;  // its recordTime: how long before the record's time
-
-void SetMark(const std::string& keyName, Mark mark) {
-  LONG opened = 0;
-  mark.second.recordTime = setup::RecordWriteTime(setup::OpenExistingRecord(keyName, &opened).Get()) - mark.second.recordTime;
-  unsigned char bytes[setup::kDoneMarkSize];
-  setup::EncodeDoneMark(mark.second, bytes);
-  SetRegistryValue(HKEY_CURRENT_USER, setup::ProgressKeyPath(keyName), setup::DoneValueName(mark.first), REG_BINARY,
-                   std::string(reinterpret_cast<const char*>(bytes), sizeof bytes));
+// A list's count of entries done, as a run writes it into the record.
+Value Count(const std::string& list, std::uint32_t done, const std::string& countedIn) {
+  unsigned char bytes[uninstall::kDoneCountSize];
+  uninstall::EncodeDoneCount(uninstall::CountIn(countedIn.data(), countedIn.size(), done), bytes);
+  return {uninstall::DoneValueName(list), REG_BINARY, std::string(reinterpret_cast<const char*>(bytes), sizeof bytes)};
 }
 
 }  // namespace
@@ -225,26 +220,22 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
   const struct {
     const char* what;
     std::vector<Value> record;
-    std::vector<Mark> marks;
     std::vector<std::string> notes;
   } rows[] = {
-      {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}, {}},
-      {"marks of an earlier run",
-       {{"FILES", REG_SZ, "a\r\nb\r\nc"}, {"INSTALLEDHELPS", REG_SZ, "x.hlp"}},
-       {{"FILES", {2, setup::ListFingerprint("a\r\nb\r\nc")}}, {"INSTALLEDHELPS", {1, setup::ListFingerprint("y.hlp")}}},
-       {"Earlier run: 2 of 3 FILES entries done, the last \"b\" (counters released, files deleted at 0); a run goes "
-        "on with the next",
-        "Earlier run: its INSTALLEDHELPSDONE is of another INSTALLEDHELPS list (rewritten since); a run does every "
-        "entry"}},
-      // The run left a's counter at 1 (it has none now), and the record was written after the help mark.
-      {"marks of an earlier installation", {{"FILES", REG_SZ, "a\r\nb"}, {"INSTALLEDHELPS", REG_SZ, "x.hlp"}},
-       {{"FILES", {1, setup::ListFingerprint("a\r\nb"), 0, 0, 1}}, {"INSTALLEDHELPS", {1, setup::ListFingerprint("x.hlp"), 1}}},
-       {"Earlier run: its FILESDONE is of an earlier installation (the product was installed again since); a run does "
-        "every entry",
-        "Earlier run: its INSTALLEDHELPSDONE is of an earlier installation (the product was installed again since); a "
-        "run does every entry"}},
+      {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}},
+      {"a run ended from outside, and a list written anew since",
+       {{"FILES", REG_SZ, "a\r\nb\r\nc"}, Count("FILES", 2, "a\r\nb\r\nc"), {"INSTALLEDHELPS", REG_SZ, "x.hlp"},
+        Count("INSTALLEDHELPS", 1, "y.hlp")},
+       {"Earlier run: 2 of the 3 FILES entries done, the last \"b\" (counters released, files deleted at 0); a run "
+        "goes on with the next",
+        "Earlier run: its INSTALLEDHELPSDONE counts in another INSTALLEDHELPS list (written anew since); a run does "
+        "every entry"}},
+      {"a run that failed", {{"FILES", REG_SZ, ""}, Count("FILES", 0, ""), {"INSTALLEDHELPS", REG_SZ, "q.hlp\r\n"},
+        Count("INSTALLEDHELPS", 0, "q.hlp\r\n")},
+       {"Earlier run: the record lists what is left to do, 0 FILES entries",
+        "Earlier run: the record lists what is left to do, 1 INSTALLEDHELPS entry"}},
       {"unquoted program path with a blank",
-       {{"UninstallString", REG_SZ, "C:\\Program Files\\Quenlar Demo\\uninst.exe QDemo"}}, {},
+       {{"UninstallString", REG_SZ, "C:\\Program Files\\Quenlar Demo\\uninst.exe QDemo"}},
        {"Warning: UninstallString's program path holds a blank but no quotes; the uninstaller would take "
         "\"Files\\Quenlar\" as its key name"}},
   };
@@ -252,9 +243,6 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
     SCOPED_TRACE(row.what);
     ScratchRecord record;
     for (const Value& value : row.record) record.SetValue(value.name, value.type, value.data);
-    for (const Mark& mark : row.marks) SetMark(record.Name(), mark);
     EXPECT_EQ(report::RecordNotes(record.Name()), row.notes);
-    setup::DeleteDoneMarks(record.Name());
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Quenlar\\UninstallProgress"));
   }
 }

@@ -5,11 +5,10 @@
 
 #include "platform/line_list.h"
 #include "registration/shared_files.h"
-#include "setup/phase_progress.h"
-#include "setup/undone_witness.h"
 #include "setup/uninstall_record.h"
 #include "ui/res_dialog.h"
 #include "ui/resource_ids.h"
+#include "uninstall/list_to_do.h"
 #include "uninstall/uninstall_run.h"
 
 namespace uninstall {
@@ -33,26 +32,19 @@ void RemoveInstalledFiles() {
   const std::string text = setup::ReadUninstallValue(UninstallKeyName(), "FILES");
   files.AssignText(text);
   const int count = files.LineCount();
-  // The entries that an earlier run of this installation ended after are
-  // passed over: their counters were released then.
-  setup::PhaseProgress progress(UninstallKeyName(), "FILES", text, count, [&files](std::uint32_t index) {
-    return setup::CounterWitness(std::string(files.LineAt(static_cast<int>(index))));
-  });
+  // FILES holds what is left to do; of it, the entries that a run ended from
+  // outside did are passed over: their counters were released then.
+  ListToDo toDo(UninstallKeyName(), "FILES", text, count);
   SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, count);
   ShowWindow(dialog.Handle, SW_SHOWDEFAULT);
   ui::RaisePendingDialogFailure();
-  for (int i = progress.Done(); i < count; ++i) {
+  for (int i = toDo.Done(); i < count; ++i) {
     const std::string path(files.LineAt(i));
     SendToControl(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     // The counter is released first; a failed delete does not restore it.
     const int released = registration::ReleaseSharedFile(path);
     if (released == 0) DeleteFileA(path.c_str());
-    // A counter that the run lowered is counted again by an installer that
-    // installs the product again; a file without counter leaves no trace.
-    if (released == -1)
-      progress.EntryDone();
-    else
-      progress.EntryDone(setup::ReleasedCounterWitness(released));
+    toDo.EntryDone();
     SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
   dialog.Close();

@@ -5,9 +5,8 @@
 #include "environments/help_folders.h"
 #include "platform/line_list.h"
 #include "setup/path_helpers.h"
-#include "setup/phase_progress.h"
-#include "setup/undone_witness.h"
 #include "setup/uninstall_record.h"
+#include "uninstall/list_to_do.h"
 #include "uninstall/uninstall_run.h"
 
 namespace uninstall {
@@ -20,24 +19,19 @@ void RemoveInstalledHelps() {
       environments::EnvironmentIndex(setup::ReadUninstallValue(UninstallKeyName(), "DELPHIVER"));
   const std::string contents = environments::EnvironmentContentsFile(environment);
   if (!setup::FileIsPresent(contents)) return;
-  // An entry whose line an earlier run removed would take the next line of
-  // that target with it: another product's. The contents file's line count
-  // tells whether an installer added the lines again since.
-  setup::PhaseProgress progress(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount(),
-                                [&contents](std::uint32_t) { return setup::ContentsWitness(contents); });
+  // INSTALLEDHELPS holds what is left to do: an entry whose line a run
+  // removed would take the next line of that target with it, another
+  // product's.
+  ListToDo toDo(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount());
   // Each entry loads the file anew into this list; only its memory is
   // carried from entry to entry.
   platform::LineList lines;
-  for (int i = progress.Done(); i < entries.LineCount(); ++i) {
+  for (int i = toDo.Done(); i < entries.LineCount(); ++i) {
     const std::string_view entry = entries.LineAt(i);
     // An empty entry names the first line without a target: a line of the
     // environment's own, never one that the installer added.
-    if (entry.empty()) {
-      progress.EntryDone();
-      continue;
-    }
-    environments::RemoveContentsEntry(entry, contents, lines);
-    progress.EntryDone(static_cast<std::uint32_t>(lines.LineCount()));
+    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents, lines);
+    toDo.EntryDone();
   }
 }
 

@@ -7,8 +7,8 @@ namespace uninstall {
 // or unknown). Nothing happens when that file is missing or is a folder.
 // Empty entries are passed over. A contents file that cannot be loaded or
 // stored ends the phase with its error; entries removed before stay removed,
-// and the INSTALLEDHELPSDONE mark (setup/phase_progress.h) says how many, so
-// that the next run goes on after them.
+// and INSTALLEDHELPS is left holding the rest (uninstall/list_to_do.h), so
+// that the next run goes on with them.
 void RemoveInstalledHelps();
 
 }  // namespace uninstall

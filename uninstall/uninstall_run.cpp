@@ -9,9 +9,9 @@
 #include "platform/text_format.h"
 #include "registration/installed_products.h"
 #include "registration/shared_files.h"
-#include "setup/progress_marks.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
+#include "uninstall/list_to_do.h"
 #include "uninstall/remove_installed_files.h"
 #include "uninstall/remove_installed_folders.h"
 #include "uninstall/remove_installed_helps.h"
@@ -69,10 +69,9 @@ void RunUninstall() {
   RemoveInstalledFolders();
   RemoveInstalledHelps();
   setup::DeleteUninstallRecord(g_keyName);
-  // A complete run leaves no marks, also where the record stays (a subkey
-  // below it keeps it on Windows NT): they would skip entries of the
-  // product installed again.
-  setup::DeleteDoneMarks(g_keyName);
+  // A complete run leaves no counts of entries done, also where the record
+  // stays; its lists are then empty texts.
+  DeleteDoneCounts(g_keyName);
   // A counter of 0 or more means another installation still uses this program file.
   if (registration::SharedFileCount(CommandArgument(0)) < 0) RemoveSelf(CommandArgument(0));
 }

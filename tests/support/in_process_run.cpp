@@ -6,6 +6,7 @@
 #include "platform/failure_report.h"
 #include "platform/unique_handle.h"
 #include "tests/support/import_swap.h"
+#include "ui/res_dialog.h"
 #include "uninstall/uninstall_run.h"
 
 namespace testing_support {
@@ -40,10 +41,21 @@ struct Answering {
   }
 };
 
+DWORD WINAPI EntryThread(void*) { return static_cast<DWORD>(platform::RunProgram(&uninstall::UninstallEntry)); }
+
+int RunEntryOnThreadOfItsOwn() {
+  const platform::UniqueKernelObject entry(CreateThread(nullptr, 0, &EntryThread, nullptr, 0, nullptr));
+  DWORD exitCode = 1;
+  if (entry.IsValid() && WaitForSingleObject(entry.Get(), INFINITE) == WAIT_OBJECT_0) GetExitCodeThread(entry.Get(), &exitCode);
+  // A thread that ended from within never unregistered its dialogs.
+  ui::LiveDialogs().clear();
+  return static_cast<int>(exitCode);
+}
+
 }  // namespace
 
 EntryOutcome RunEntryInProcess(const std::string& programPath, const std::string& arguments,
-                               const std::map<std::string, int>& answers) {
+                               const std::map<std::string, int>& answers, bool threadOfItsOwn) {
   g_commandLine = "\"" + programPath + "\"" + arguments;
   g_programPath = programPath;
   ImportSwap commandLine("kernel32.dll", "GetCommandLineA", reinterpret_cast<const void*>(&CommandLineOfTheRun));
@@ -54,7 +66,7 @@ EntryOutcome RunEntryInProcess(const std::string& programPath, const std::string
   EntryOutcome outcome;
   {
     const platform::UniqueKernelObject thread(CreateThread(nullptr, 0, &Answering::Loop, &answering, 0, nullptr));
-    outcome.exitCode = platform::RunProgram(&uninstall::UninstallEntry);
+    outcome.exitCode = threadOfItsOwn ? RunEntryOnThreadOfItsOwn() : platform::RunProgram(&uninstall::UninstallEntry);
     answering.stop = true;
     if (thread.IsValid()) WaitForSingleObject(thread.Get(), INFINITE);
   }

@@ -16,8 +16,11 @@ struct EntryOutcome {
 };
 
 // Every box is answered with the button mapped to its caption (IDOK when not
-// mapped) from a thread of its own.
+// mapped) from a thread of its own. threadOfItsOwn: the entry runs on a
+// thread of its own, so that a stand-in may end the run from outside
+// (ExitThread: nothing unwinds, nothing more is written); the exit code is
+// then the thread's, and the thread's dialogs went with it.
 EntryOutcome RunEntryInProcess(const std::string& programPath, const std::string& arguments,
-                               const std::map<std::string, int>& answers);
+                               const std::map<std::string, int>& answers, bool threadOfItsOwn = false);
 
 }  // namespace testing_support

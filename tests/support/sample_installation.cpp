@@ -47,7 +47,6 @@ void SampleInstallation::RemoveEverything() {
   RemoveFolderTree("C:\\Program Files\\Quenlar");
   RemoveFolderTree("C:\\Program Files\\Borland\\Delphi5");
   DeleteTree(HKEY_LOCAL_MACHINE, kRecord);
-  DeleteProgressKey(kKeyName);
   DeleteTree(HKEY_CURRENT_USER, kCountersKey);
   DeleteTree(HKEY_CURRENT_USER, ProductKey("Sample Library"));
   RegDeleteKeyA(HKEY_CURRENT_USER, kProductsKey);  // only when empty
@@ -74,6 +73,31 @@ void SampleInstallation::InstallAgain() {
   for (const auto& [file, times] : counted) SetCounter(file, counts[file] + times);
   CopyFolderTree(RepositoryPath("docs/sample/drive_c"), "C:");
   CopyUninstallProgram(Program());
+}
+
+std::vector<std::string> SampleInstallation::RecordValues() {
+  std::vector<std::string> values = KeyContents(HKEY_LOCAL_MACHINE, kRecord);
+  values.erase(std::remove_if(values.begin(), values.end(), [](const std::string& value) {
+                 return value.rfind("FILESDONE=", 0) == 0 || value.rfind("INSTALLEDHELPSDONE=", 0) == 0;
+               }), values.end());
+  return values;
+}
+
+std::vector<std::string> SampleInstallation::ListsLeft(std::vector<std::string> values, int filesLeft, int helpsLeft) {
+  for (std::string& value : values) {
+    const std::string name = value.substr(0, value.find('='));
+    if (name != "FILES" && name != "INSTALLEDHELPS") continue;
+    std::vector<std::string> lines;  // the sample's lists end without a line break
+    for (std::size_t at = name.size() + 1, end; at < value.size(); at = end + 2) {
+      end = std::min(value.find("\r\n", at), value.size());
+      lines.push_back(value.substr(at, end - at));
+    }
+    value = name + "=";
+    const std::size_t left = static_cast<std::size_t>(name == "FILES" ? filesLeft : helpsLeft);
+    for (std::size_t i = lines.size() - std::min(left, lines.size()); i < lines.size(); ++i)
+      value += lines[i] + (i + 1 < lines.size() ? "\r\n" : "");
+  }
+  return values;
 }
 
 SampleInstallation::~SampleInstallation() {

@@ -33,6 +33,13 @@ class SampleInstallation {
   // file listed twice, twice), the values of the record and the
   // registration and the help lines written again as they were.
   static void InstallAgain();
+  // The record's values as KeyContents gives them, less the counts of
+  // entries done that a run keeps beside the lists.
+  static std::vector<std::string> RecordValues();
+  // Values as RecordValues gave them, with FILES and INSTALLEDHELPS holding
+  // only their last filesLeft and helpsLeft entries: the record after a run
+  // that failed, as its to-do list.
+  static std::vector<std::string> ListsLeft(std::vector<std::string> values, int filesLeft, int helpsLeft);
 
  private:
   static void RemoveEverything();

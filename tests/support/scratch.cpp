@@ -127,21 +127,13 @@ std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::string& key
 void DeleteTree(HKEY root, const std::string& path) { RegDeleteTreeA(root, path.c_str()), RegDeleteKeyA(root, path.c_str()); }
 
 ScratchRecord::ScratchRecord() : name_("QnlTestRecord-" + UniqueSuffix()) {}
-ScratchRecord::~ScratchRecord() {
-  DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_));
-  DeleteProgressKey(name_);
-}
+ScratchRecord::~ScratchRecord() { DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_)); }
 
 void ScratchRecord::SetValue(const std::string& value, DWORD type, const std::string& data) const {
   SetRegistryValue(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_), value, type, data);
 }
 
 bool ScratchRecord::Exists() const { return KeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath(name_)); }
-
-void DeleteProgressKey(const std::string& keyName) {
-  DeleteTree(HKEY_CURRENT_USER, "Software\\Quenlar\\UninstallProgress\\" + keyName);
-  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quenlar\\UninstallProgress");  // only when empty
-}
 
 std::vector<std::string> LinesOf(const platform::LineList& list) {
   std::vector<std::string> lines;

@@ -53,8 +53,6 @@ class ScratchRecord {
 };
 
 std::string UninstallKeyPath(const std::string& name);
-// The marks that runs left for the record name, and their parent key when it is left empty.
-void DeleteProgressKey(const std::string& keyName);
 // The key opened with that access; invalid when it is missing.
 platform::UniqueRegKey OpenKey(HKEY root, const std::string& path, REGSAM access = KEY_READ);
 // The key with all access, created with the levels above it when missing.
