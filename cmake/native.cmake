@@ -2,11 +2,13 @@
 # AddressSanitizer and UBSan, and one libFuzzer target per parser.
 enable_testing()
 include_directories(${CMAKE_SOURCE_DIR})
+# GoogleTest before the sanitizers' options: it is not the code under test,
+# and uninstrumented it builds in a fraction of the time.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_compile_options(-g -O1 -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=all)
 add_link_options(-fsanitize=address,undefined)
 add_library(portable STATIC ${PORTABLE_SOURCES} ${REPORT_PORTABLE_SOURCES})
-set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_executable(portable_tests
   tests/native/text_lines_test.cpp
   tests/native/text_format_test.cpp
