@@ -41,9 +41,16 @@ installation letters "" "[$uninstall\\Bibliothek [für] Müller]" \
   '"FILES"="C:\\Bibliothèk Müller\\a.dll"' "$counters" '"C:\\Bibliothèk Müller\\a.dll"=dword:00000001'
 mkdir -p "$work/letters/drive_c/Bibliothèk Müller" && echo x >"$work/letters/drive_c/Bibliothèk Müller/a.dll"
 installation unquoted "" "[$uninstall\\Unquoted]" '"UninstallString"="C:\\Program Files\\Q\\u.exe Unquoted"'
-# A prefix of the other architecture than the uninstaller that runs here.
+# The uninstaller that runs here, a prefix of the other architecture and
+# scripts/run's refusal of it.
 mkdir -p "$work/other-arch/drive_c"
-if [ "${QNL_TEST_ARCH:-$(cat "$here/build/test-arch")}" = i686 ]; then other=win64; else other=win32; fi
+if [ "${QNL_TEST_ARCH:-$(cat "$here/build/test-arch")}" = i686 ]; then
+  program=build/i686/bin/uninstall.exe other=win64
+  refusal="64-bit Wine prefix; the run needs a 32-bit one (made with WINEARCH=win32), as the shipped uninstaller is a 32-bit program"
+else
+  program=build/tests-x86_64/bin/uninstall.exe other=win32
+  refusal="32-bit Wine prefix; the run needs a 64-bit one, as this machine cannot run 32-bit programs and runs the uninstaller's 64-bit build"
+fi
 echo "#arch=$other" >"$work/other-arch/system.reg"
 
 # name | exit code | last line (a pattern) | a text the output holds | the link
@@ -51,9 +58,9 @@ echo "#arch=$other" >"$work/other-arch/system.reg"
 # none) | scripts/run's arguments
 rows=(
   "sample|0|Result: every item ended as expected.|exit code  0||$here/docs/sample"
-  "sample through a link|0|Result: every item ended as expected.|exit code  0|$work/root"
+  "sample through a link|0|Result: every item ended as expected.|  (the program file is a copy of $program)|$work/root"
   "outside|0|Result: *|outside the installation: no drive Z:, counter 1 -> outside the installation: no drive Z:, no counter||--record|Outside|$work/outside"
-  "other architecture|2|scripts/run: */other-arch is a *-bit Wine prefix; the run needs a *-bit one, as *|scripts/run||--prefix|$work/other-arch|--record|Other"
+  "other architecture|2|scripts/run: */other-arch is a $refusal|scripts/run||--prefix|$work/other-arch|--record|Other"
   "not started|3|Result: FAILED, the uninstaller did not start (*|start  File not found||--prefix|$work/outside.run/prefix|--record|NoProgram|--program|C:\\nothere.exe"
   "failure box|3|Result: FAILED, the run ended with a failure box (\"Invalid data type for *\"), exit code 1; *|exit code  1||$work/failing"
   "earlier run|3|Result: FAILED, the run ended with a failure box (*|  Earlier run: ||--prefix|$work/failure-box.run/prefix|--record|Failing"
