@@ -37,29 +37,10 @@ std::string ShortPath(const std::string& path) {
   return GetShortPathNameA(path.c_str(), shortPath, MAX_PATH) < MAX_PATH ? shortPath : "";
 }
 
-// A descriptor's DACL as SDDL: "D:P(A;;FA;;;SY)..." is protected (P), and
-// allows (A) all access to a file (FA) to SYSTEM (SY), and so on.
-std::string DaclText(PSECURITY_DESCRIPTOR descriptor) {
-  char* text = nullptr;
-  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                            &text, nullptr))
-    return "<unreadable>";
-  std::string dacl = text;
-  LocalFree(text);
-  return dacl;
-}
-
 // Anything for anyone (no DACL), or an entry for Everyone, Users or
 // Authenticated Users.
 bool AllowsOthers(const std::string& dacl) {
   return std::regex_search(dacl, std::regex(R"(NO_ACCESS_CONTROL|\(A;[^)]*;(WD|BU|AU)\))"));
-}
-
-std::string FileDaclText(const std::string& path) {
-  std::vector<DWORD> descriptor(1024);
-  DWORD size = 0;
-  return GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &size)
-             ? DaclText(descriptor.data()) : "<unreadable>";
 }
 
 std::string TokenUserSid() {
