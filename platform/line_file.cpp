@@ -5,8 +5,11 @@
 #include "platform/ansi_text.h"
 #include "platform/bound_function.h"
 #include "platform/errors.h"
+#include "platform/file_rights.h"
 #include "platform/line_list.h"
 #include "platform/path_text.h"
+#include "platform/plain_file.h"
+#include "platform/private_file_security.h"
 #include "platform/string_ids.h"
 #include "platform/text_lines.h"
 #include "platform/unique_handle.h"
@@ -44,38 +47,53 @@ bool WriteAndClose(UniqueFile& file, const std::string& text) {
   return WriteFromStart(file.Get(), text) && FlushFileBuffers(file.Get()) && CloseHandle(file.Release());
 }
 
-// A file that the store made, with its handle when open: on leaving, the
-// handle is closed first (an open handle would make the delete fail) and the
-// file deleted, unless the store keeps it.
+// A file that the store made, with its handle while open and its volume and
+// index: on leaving, the handle is closed first (an open handle would make
+// the delete fail) and the file deleted, unless the store keeps it.
 class MadeFile {
  public:
-  explicit MadeFile(std::string path, UniqueFile handle = UniqueFile())
-      : path_(std::move(path)), handle_(std::move(handle)) {}
+  MadeFile() = default;
+  MadeFile(std::string path, UniqueFile handle) : path_(std::move(path)), handle_(std::move(handle)) {
+    GetFileInformationByHandle(handle_.Get(), &identity_);
+  }
   ~MadeFile() {
     handle_.Reset();
     if (!path_.empty()) DeleteFileA(path_.c_str());
   }
   MadeFile(const MadeFile&) = delete;
   MadeFile& operator=(const MadeFile&) = delete;
+  bool Made() const { return !path_.empty(); }
   const std::string& Path() const { return path_; }
   UniqueFile& Handle() { return handle_; }
+  const BY_HANDLE_FILE_INFORMATION& Identity() const { return identity_; }
   void Keep() { path_.clear(); }
 
  private:
   std::string path_;
   UniqueFile handle_;
+  BY_HANDLE_FILE_INFORMATION identity_{};
 };
 
-// A new, empty, uniquely named file in folder (its path empty when none can
-// be made there).
-std::string MakeTemporaryFile(const std::string& folder) {
-  char temp[MAX_PATH + 1];
-  return GetTempFileNameA(folder.c_str(), "qnl", 0, temp) ? std::string(temp) : std::string();
+UniqueFile CreateExclusive(const std::string& path, SECURITY_ATTRIBUTES* security) {
+  return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, security, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | OwnEntryFlag(), nullptr));
 }
 
-UniqueFile OpenExclusive(const std::string& path, DWORD disposition) {
-  return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+// A new file in folder, made by this very create under a name of the store's
+// own ("qnl", up to four hexadecimal digits, ".tmp"): a name that is taken
+// already, by whatever file or link, is passed over for the next. Held open
+// without sharing, so that no one can take its name from it meanwhile, with
+// that security (nullptr: the folder's). Not Made() when no file can be made
+// there.
+MadeFile MakeTemporaryFile(const std::string& folder, SECURITY_ATTRIBUTES* security) {
+  char name[MAX_PATH + 1];
+  for (UINT unique = 1; unique <= 0xFFFF; ++unique) {
+    if (!GetTempFileNameA(folder.c_str(), "qnl", unique, name)) break;  // a name only, for a unique other than 0
+    UniqueFile file = CreateExclusive(name, security);
+    if (file.IsValid()) return MadeFile(name, std::move(file));
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return MadeFile();
 }
 
 // A target that did not exist: written and flushed through the handle that
@@ -84,6 +102,14 @@ void StoreNewFile(UniqueFile created, const std::string& path, const std::string
   MadeFile made(path, std::move(created));
   if (!WriteAndClose(made.Handle(), text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
   made.Keep();
+}
+
+// The new file has taken the target's name by a rename of the store's own:
+// it gets the target's rights, or the store fails naming the target.
+bool Renamed(const std::string& path, MadeFile& temp, const FileRights& rights) {
+  temp.Keep();
+  if (!rights.PutOn(path, temp.Identity())) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+  return true;
 }
 
 // The target moved to the backup but the new file did not follow: the old
@@ -103,30 +129,30 @@ void RestoreFromBackup(const std::string& path, MadeFile& backup) {
 // content gone from its name, is finished by moving the new text there;
 // should even that fail, the temporary file keeps the new text and the store
 // fails naming the target.
-bool ReplaceKeepingTarget(ReplaceFileFunction replaceFile, const std::string& path, MadeFile& temp) {
+bool ReplaceKeepingTarget(ReplaceFileFunction replaceFile, const std::string& path, MadeFile& temp,
+                          const FileRights& rights) {
   if (replaceFile(path.c_str(), temp.Path().c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
     temp.Keep();
     return true;
   }
   if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-  const std::string made = temp.Path();
-  temp.Keep();
-  if (!MoveFileA(made.c_str(), path.c_str())) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
-  return true;
+  if (!MoveFileA(temp.Path().c_str(), path.c_str())) {
+    temp.Keep();
+    RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
+  }
+  return Renamed(path, temp, rights);
 }
 
 // Windows 9x: the target moves to a backup name, the temporary file takes
 // its place and the backup goes; should the second move fail, the backup
 // moves back.
-bool MoveThroughBackup(const std::string& path, MadeFile& temp) {
-  MadeFile backup(MakeTemporaryFile(FolderOf(path)));
-  if (backup.Path().empty()) return false;
+bool MoveThroughBackup(const std::string& path, MadeFile& temp, const FileRights& rights) {
+  MadeFile backup = MakeTemporaryFile(FolderOf(path), nullptr);
+  if (!backup.Made()) return false;
+  backup.Handle().Reset();
   DeleteFileA(backup.Path().c_str());  // MoveFileA does not overwrite: only the name is wanted
   if (!MoveFileA(path.c_str(), backup.Path().c_str())) return false;
-  if (MoveFileA(temp.Path().c_str(), path.c_str())) {
-    temp.Keep();
-    return true;
-  }
+  if (MoveFileA(temp.Path().c_str(), path.c_str())) return Renamed(path, temp, rights);
   RestoreFromBackup(path, backup);
   return false;
 }
@@ -135,19 +161,20 @@ bool MoveThroughBackup(const std::string& path, MadeFile& temp) {
 // this Windows offers: ReplaceFileA; else (NT 4.0) MoveFileExA, which
 // replaces the target in one step and writes the rename (not the file's
 // data) through; else (9x, where MoveFileExA fails as not implemented) two
-// MoveFileA. False, with the target as it was, when the replacement did not
-// take.
+// MoveFileA. A rename of the store's own gives the new file the target's
+// rights afterwards; where they cannot be read, the target is not replaced.
+// False, with the target as it was, when the replacement did not take.
 bool ReplaceWithTemporary(const std::string& path, MadeFile& temp) {
+  const FileRights rights(path);
   if (const auto replaceFile = KernelFunction<ReplaceFileFunction>("ReplaceFileA"))
-    return ReplaceKeepingTarget(replaceFile, path, temp);
+    return ReplaceKeepingTarget(replaceFile, path, temp, rights);
+  if (!rights.Known()) return false;
   if (const auto moveFileEx = KernelFunction<MoveFileExFunction>("MoveFileExA")) {
-    if (moveFileEx(temp.Path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      temp.Keep();
-      return true;
-    }
+    if (moveFileEx(temp.Path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return Renamed(path, temp, rights);
     if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
   }
-  return MoveThroughBackup(path, temp);
+  return MoveThroughBackup(path, temp, rights);
 }
 
 // Rewrites the target through its own handle: it keeps everything but its
@@ -170,8 +197,9 @@ void RewriteInPlace(HANDLE file, const std::string& path, const std::string& tex
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, unsigned long shareMode, std::string& bytes) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, shareMode, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A link there may lead to any file: what it holds would go into the
+  // target's new text, readable as the target is.
+  const UniqueFile file = OpenPlainFile(path, GENERIC_READ, shareMode);
   if (!file.IsValid()) return false;
   const DWORD size = SetFilePointer(file.Get(), 0, nullptr, FILE_END);
   if (size == INVALID_SET_FILE_POINTER || SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN) != 0) return false;
@@ -198,32 +226,34 @@ void LineList::StoreLines(const std::string& path) const {
   JoinInto(text);
   text += tail_;
   // A missing target is created new (which fails, untouched, where a plain
-  // create would: missing folder, access denied, a file that appeared
-  // meanwhile); a read-only, hidden or system file, or a folder, is refused
-  // as a create of a normal file would refuse it.
+  // create would: missing folder, access denied, a file or link that
+  // appeared meanwhile); a read-only, hidden or system file, a folder or a
+  // link is refused as a create of a normal file would refuse it.
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    UniqueFile created = OpenExclusive(path, CREATE_NEW);
+    UniqueFile created = CreateExclusive(path, nullptr);
     if (!created.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
     return StoreNewFile(std::move(created), path, text);
   }
-  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY))
+  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
     RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
 
   // The new text goes to a temporary file beside the target first and is
   // flushed there, so that a failed write never touches the target and the
-  // target holds its old or its new text whatever stops the run.
-  MadeFile temp(MakeTemporaryFile(FolderOf(path)));
-  if (!temp.Path().empty()) {
-    temp.Handle() = OpenExclusive(temp.Path(), TRUNCATE_EXISTING);
-    if (!temp.Handle().IsValid() || !WriteAndClose(temp.Handle(), text))
-      RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
+  // target holds its old or its new text whatever stops the run. Until it
+  // has the target's name, no one else may open, replace or delete it.
+  PrivateFileSecurity security;
+  MadeFile temp = MakeTemporaryFile(FolderOf(path), security.Attributes());
+  if (temp.Made()) {
+    if (!WriteAndClose(temp.Handle(), text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
     if (ReplaceWithTemporary(path, temp)) return;
   }
   // No temporary file beside the target (no right to create files in its
   // folder), or no right to replace it: the user may still write the file,
-  // unless another process has it open or access is denied.
-  UniqueFile target = OpenExclusive(path, OPEN_EXISTING);
+  // unless another process has it open, access is denied, or it is no plain
+  // file of one link.
+  const UniqueFile target = OpenPlainFile(path, GENERIC_READ | GENERIC_WRITE, 0);
   if (!target.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   RewriteInPlace(target.Get(), path, text);
 }

@@ -41,8 +41,8 @@ class LineList {
   std::string JoinedText() const;
 
   // Replaces the content by the file's lines. Raises EFOpenError "Cannot open
-  // file %s" when the file cannot be opened or not read whole; the list is then
-  // unchanged. Bytes from a NUL on are kept aside and written back by
+  // file %s" when the file cannot be opened or not read whole, or is no plain
+  // file of one link (ReadWholeFile); the list is then unchanged. Bytes from a NUL on are kept aside and written back by
   // StoreLines, so that storing a loaded file never loses them.
   void LoadLines(const std::string& path);
   // Replaces the file's content by JoinedText. Raises EFCreateError "Cannot
@@ -50,7 +50,12 @@ class LineList {
   // EWriteError "Stream write error" when the write or its flush fails: the
   // new text goes to a temporary file beside the target first and is flushed
   // to the disk before it takes the target's name, so the target holds its
-  // old or its new text whatever stops the run, a power loss included.
+  // old or its new text whatever stops the run, a power loss included. That
+  // file is made new under a name no other file or link has, with rights for
+  // SYSTEM, the Administrators and the running account only, and gets the
+  // target's rights with its name; EInOutError when Windows NT cannot build
+  // those rights. A file that is no plain file of one link is never written
+  // through.
   void StoreLines(const std::string& path) const;
 
  private:
@@ -69,7 +74,8 @@ class LineList {
 
 // Reads the whole file at path into bytes, opened with the given share mode
 // (0 while the system edits it; others may hold it while a report reads it).
-// False, bytes unspecified, when it cannot be opened or not read whole.
+// False, bytes unspecified, when it cannot be opened or not read whole, or
+// when the name is a link or a second name of a file (OpenPlainFile).
 bool ReadWholeFile(const std::string& path, unsigned long shareMode, std::string& bytes);
 
 // Appends the pieces of text between separators to list (not emptied first):

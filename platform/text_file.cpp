@@ -1,12 +1,13 @@
 #include "platform/text_file.h"
 
 #include "platform/errors.h"
+#include "platform/plain_file.h"
 
 namespace platform {
 
 TextFile::TextFile(const std::string& path, SECURITY_ATTRIBUTES* security)
     : file_(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, security, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+                        FILE_ATTRIBUTE_NORMAL | OwnEntryFlag(), nullptr)) {
   if (!file_.IsValid()) RaiseInOutError(GetLastError());
 }
 

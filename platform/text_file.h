@@ -14,8 +14,8 @@ namespace platform {
 class TextFile {
  public:
   // Creates the file new for writing, with that security (nullptr: the
-  // folder's); others may read it meanwhile. A file or folder of that name
-  // fails the create: nothing that was there is reused.
+  // folder's); others may read it meanwhile. A file, folder or link of that
+  // name fails the create: nothing that was there is reused or followed.
   TextFile(const std::string& path, SECURITY_ATTRIBUTES* security);
   TextFile(const TextFile&) = delete;
   TextFile& operator=(const TextFile&) = delete;

@@ -167,10 +167,12 @@ BOOL WINAPI WriteFileThatStopsHalfWay(HANDLE file, LPCVOID data, DWORD size, LPD
   return ok && FALSE;
 }
 
-// The first close or flush reports a failure (after doing its work all the same).
+// The first close or flush of a file reports a failure (after doing its work
+// all the same); those of other handles (the process's token) go through.
 BOOL WINAPI FirstCallFails(HANDLE handle) {
+  const bool file = GetFileType(handle) == FILE_TYPE_DISK;
   const BOOL closed = reinterpret_cast<decltype(&CloseHandle)>(g_realHandleCall)(handle);
-  if (g_handleCalls++ > 0) return closed;
+  if (!file || g_handleCalls++ > 0) return closed;
   SetLastError(ERROR_DISK_FULL);
   return FALSE;
 }
@@ -273,6 +275,38 @@ class OlderWindows {
 
 constexpr Replacement kReplacements[] = {Replacement::ReplaceFile, Replacement::MoveFileEx, Replacement::MoveFilePairs};
 
+// Another user who watches the folder puts a hard link to a file of theirs
+// in the place of the store's temporary file: at the first name that
+// GetTempFileNameA gives (deleting a file that it made there), and right
+// after every temporary file that the store itself makes.
+decltype(&CreateFileA) g_realCreateFile = nullptr;
+std::string g_outside;
+std::vector<std::string> g_planted;
+void PlantLinkAt(const std::string& name) {
+  DeleteFileA(name.c_str());
+  if (CreateHardLinkA(name.c_str(), g_outside.c_str(), nullptr)) g_planted.push_back(name);
+}
+HANDLE WINAPI CreateThenPlant(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                              DWORD disposition, DWORD flags, HANDLE model) {
+  HANDLE file = g_realCreateFile(name, access, share, security, disposition, flags, model);
+  const char* const base = std::strrchr(name, '\\');
+  if (file != INVALID_HANDLE_VALUE && base && std::strncmp(base, "\\qnl", 4) == 0) PlantLinkAt(name);
+  return file;
+}
+struct LinkPlanter {
+  explicit LinkPlanter(std::string outside) {
+    g_outside = std::move(outside);
+    g_planted.clear();
+    g_realCreateFile = reinterpret_cast<decltype(&CreateFileA)>(create.Original());
+  }
+  ~LinkPlanter() {
+    for (const std::string& name : g_planted) DeleteFileA(name.c_str());
+  }
+  ImportSwap create{"kernel32.dll", "CreateFileA", reinterpret_cast<const void*>(&CreateThenPlant)};
+  Spy<decltype(&GetTempFileNameA)> named{"kernel32.dll", "GetTempFileNameA", nullptr,
+      [](LPCSTR, LPCSTR, UINT, LPCSTR name) { if (g_planted.empty()) PlantLinkAt(name); }};
+};
+
 struct FileState {
   std::string bytes;
   DWORD attributes = 0;
@@ -304,21 +338,42 @@ bool NoTemporaryFileLeft(const ScratchFolder& folder) {
 
 }  // namespace
 
+// And when another user puts a link to a file of theirs where the temporary
+// file is: that file stays as it was, and the new text reaches the target.
 TEST(LineFile, LoadedLfTextIsStoredBackWithCrLfAfterEveryLineByEveryWayOfReplacing) {
-  for (const Replacement way : kReplacements) {
-    SCOPED_TRACE(kReplacementNames[static_cast<int>(way)]);
+  for (const Replacement way : kReplacements)
+  for (const bool linkPlanted : {false, true}) {
+    SCOPED_TRACE(std::string(kReplacementNames[static_cast<int>(way)]) + (linkPlanted ? ", link planted" : ""));
     const OlderWindows windows(way);
     ASSERT_TRUE(windows.Swapped());
     ScratchFolder folder;
+    ScratchFolder elsewhere;
     const std::string path = folder.File("a.cnt");
+    const std::string outside = elsewhere.File("theirs.txt");
     WriteBytes(path, "a\nb");
+    WriteBytes(outside, "not to be changed\r\n");
+    SetFileAttributesA(outside.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const DWORD outsideAttributes = GetFileAttributesA(outside.c_str());
     const ULONGLONG target = FileNumberOf(path);
+    const std::string rights = FileDaclText(path);
     LineList list;
     list.LoadLines(path);
     g_calls.clear();
-    list.StoreLines(path);
+    {
+      std::optional<LinkPlanter> planter;
+      if (linkPlanted) planter.emplace(outside);
+      list.StoreLines(path);
+    }
+    EXPECT_EQ(ReadBytes(outside), "not to be changed\r\n");
+    EXPECT_EQ(GetFileAttributesA(outside.c_str()), outsideAttributes);
+    SetFileAttributesA(outside.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadBytes(path), "a\r\nb\r\n");
     EXPECT_NE(FileNumberOf(path), target);  // replaced, not rewritten in place
+    // A rename of the store's own gives the new file the target's rights
+    // (Wine's ReplaceFileA, unlike Windows', leaves it those it was made with).
+    if (way != Replacement::ReplaceFile) {
+      EXPECT_EQ(FileDaclText(path), rights);
+    }
     // The new text is on the disk before it takes the name; a new target before the store is done.
     EXPECT_EQ(g_calls, kWrittenAndFlushed + ' ' + kReplacementNames[static_cast<int>(way)]);
     g_calls.clear();

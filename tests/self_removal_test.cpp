@@ -37,29 +37,10 @@ std::string ShortPath(const std::string& path) {
   return GetShortPathNameA(path.c_str(), shortPath, MAX_PATH) < MAX_PATH ? shortPath : "";
 }
 
-// A descriptor's DACL as SDDL: "D:P(A;;FA;;;SY)..." is protected (P), and
-// allows (A) all access to a file (FA) to SYSTEM (SY), and so on.
-std::string DaclText(PSECURITY_DESCRIPTOR descriptor) {
-  char* text = nullptr;
-  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                            &text, nullptr))
-    return "<unreadable>";
-  std::string dacl = text;
-  LocalFree(text);
-  return dacl;
-}
-
 // Anything for anyone (no DACL), or an entry for Everyone, Users or
 // Authenticated Users.
 bool AllowsOthers(const std::string& dacl) {
   return std::regex_search(dacl, std::regex(R"(NO_ACCESS_CONTROL|\(A;[^)]*;(WD|BU|AU)\))"));
-}
-
-std::string FileDaclText(const std::string& path) {
-  std::vector<DWORD> descriptor(1024);
-  DWORD size = 0;
-  return GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &size)
-             ? DaclText(descriptor.data()) : "<unreadable>";
 }
 
 std::string TokenUserSid() {
@@ -207,22 +188,27 @@ BOOL WINAPI RefusedStart(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIB
 
 TEST(RemovingSelf, ABatchFileThatCannotBeWrittenOrStartedLeavesTheProgramFileAsItWas) {
   ScratchFolder folder;
+  ScratchFolder elsewhere;
   CreateDirectoryA(folder.File("$delme.bat").c_str(), nullptr);  // in the batch file's way
   const char earlier[] = "@echo someone else's lines\r\n";
+  // An earlier read-only batch file: held open by another program, or a hard
+  // link to another user's read-only file, which no delete can take.
+  enum class Earlier { None, Held, LinkToReadOnly };
   const struct {
     std::string program;
     const char* function;  // swapped for a stand-in, when named
     const void* standIn;
-    bool earlierHeld;  // an earlier read-only batch file, held open by another program
+    Earlier earlier;
     std::string raised;
   } cases[] = {
-      {folder.File("uninstall.exe"), nullptr, nullptr, false, "EInOutError: File access denied"},
+      {folder.File("uninstall.exe"), nullptr, nullptr, Earlier::None, "EInOutError: File access denied"},
       // "\x80" (the euro sign) has no OEM form, and the volume no short name.
-      {folder.File("\x80uro\\uninstall.exe"), "GetShortPathNameA", reinterpret_cast<const void*>(&NoShortPath), false,
-       "EInOutError: Invalid filename"},
-      {folder.File("Started\\uninstall.exe"), "CreateProcessA", reinterpret_cast<const void*>(&RefusedStart), false,
-       "<no error>"},
-      {folder.File("Held\\uninstall.exe"), nullptr, nullptr, true, "EInOutError: I/O error 32"},  // sharing violation
+      {folder.File("\x80uro\\uninstall.exe"), "GetShortPathNameA", reinterpret_cast<const void*>(&NoShortPath),
+       Earlier::None, "EInOutError: Invalid filename"},
+      {folder.File("Started\\uninstall.exe"), "CreateProcessA", reinterpret_cast<const void*>(&RefusedStart),
+       Earlier::None, "<no error>"},
+      {folder.File("Held\\uninstall.exe"), nullptr, nullptr, Earlier::Held, "EInOutError: I/O error 32"},  // sharing violation
+      {folder.File("Linked\\uninstall.exe"), nullptr, nullptr, Earlier::LinkToReadOnly, "EInOutError: File access denied"},
   };
   for (const auto& c : cases) {
     CreateDirectoryA(c.program.substr(0, c.program.rfind('\\')).c_str(), nullptr);
@@ -235,12 +221,17 @@ TEST(RemovingSelf, ABatchFileThatCannotBeWrittenOrStartedLeavesTheProgramFileAsI
       platform::UniqueFile inUse(CreateFileA(c.program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
       platform::UniqueFile held;
       DWORD earlierAttributes = INVALID_FILE_ATTRIBUTES;
-      if (c.earlierHeld) {
-        SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_NORMAL);
-        WriteBytes(batch, earlier);
-        SetFileAttributesA(batch.c_str(), FILE_ATTRIBUTE_READONLY);
-        earlierAttributes = GetFileAttributesA(batch.c_str());
-        held.Reset(CreateFileA(batch.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      const std::string earlierFile = c.earlier == Earlier::LinkToReadOnly ? elsewhere.File("theirs.bat") : batch;
+      if (c.earlier != Earlier::None) {
+        SetFileAttributesA(earlierFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteBytes(earlierFile, earlier);
+        SetFileAttributesA(earlierFile.c_str(), FILE_ATTRIBUTE_READONLY);
+        earlierAttributes = GetFileAttributesA(earlierFile.c_str());
+        if (c.earlier == Earlier::Held) {
+          held.Reset(CreateFileA(batch.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        } else if (!Exists(batch)) {
+          ASSERT_TRUE(CreateHardLinkA(batch.c_str(), earlierFile.c_str(), nullptr));
+        }
       }
       std::optional<ImportSwap> swap;
       if (c.function) swap.emplace("kernel32.dll", c.function, c.standIn);
@@ -249,9 +240,9 @@ TEST(RemovingSelf, ABatchFileThatCannotBeWrittenOrStartedLeavesTheProgramFileAsI
       swap.reset();
       held.Reset();
       EXPECT_EQ(GetFileAttributesA(c.program.c_str()), attributes);
-      if (c.earlierHeld) {  // kept whole, read-only again
-        EXPECT_EQ(ReadBytes(batch), earlier);
-        EXPECT_EQ(GetFileAttributesA(batch.c_str()), earlierAttributes);
+      if (c.earlier != Earlier::None) {  // kept whole, read-only again (the file that it links to, as it was)
+        EXPECT_EQ(ReadBytes(earlierFile), earlier);
+        EXPECT_EQ(GetFileAttributesA(earlierFile.c_str()), earlierAttributes);
         EXPECT_TRUE(earlierAttributes & FILE_ATTRIBUTE_READONLY);
       } else {  // only a batch file that could not be started is left written
         EXPECT_EQ(ReadBytes(batch) != "<missing>", c.raised == "<no error>");

@@ -6,6 +6,7 @@
 
 #include "platform/errors.h"
 #include "platform/path_text.h"
+#include "platform/plain_file.h"
 #include "platform/private_file_security.h"
 #include "platform/text_file.h"
 #include "platform/unique_handle.h"
@@ -61,32 +62,34 @@ std::string BatchFormOf(const std::string& programPath) {
 }
 
 // The batch file's "del" skips read-only and system files, and its loop
-// would then never end: such attributes are taken off the program file.
+// would then never end: such attributes are taken off the program file. Only
+// off a plain file of one link: another user may have moved the running
+// program's file aside and put a link to some other file under its name.
 // Returns the attributes to put back should the batch file not start
 // (INVALID_FILE_ATTRIBUTES when nothing was changed).
 DWORD AllowDeletion(const std::string& programPath) {
   const DWORD attributes = GetFileAttributesA(programPath.c_str());
   const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & blocking) ||
-      !SetFileAttributesA(programPath.c_str(), attributes & ~blocking))
+      !platform::SetPlainFileAttributes(programPath, attributes & ~blocking))
     return INVALID_FILE_ATTRIBUTES;
   return attributes;
 }
 
 // A "$delme.bat" that is there already may be anyone's who can write the
 // folder, with their rights: it is deleted, read-only or not, so that the
-// batch file is made new. A link goes itself; the attributes of what it
-// points to are never touched. Raises EInOutError, the entry put back as it
-// was, when it cannot be deleted.
+// batch file is made new. Only its name goes: a link, or a second name of
+// another file, goes itself, and a read-only attribute is taken off only a
+// plain file of one link, never off what a link or name leads to. Raises
+// EInOutError, the entry put back as it was, when it cannot be deleted.
 void DeleteEarlierBatch(const std::string& batchPath) {
   const DWORD attributes = GetFileAttributesA(batchPath.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   const bool cleared = (attributes & FILE_ATTRIBUTE_READONLY) &&
-                       !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-                       SetFileAttributesA(batchPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+                       platform::SetPlainFileAttributes(batchPath, FILE_ATTRIBUTE_NORMAL);
   if (DeleteFileA(batchPath.c_str())) return;
   const DWORD error = GetLastError();
-  if (cleared) SetFileAttributesA(batchPath.c_str(), attributes);
+  if (cleared) platform::SetPlainFileAttributes(batchPath, attributes);
   platform::RaiseInOutError(error);
 }
 
@@ -119,7 +122,7 @@ void RemoveSelf(const std::string& programPath) {
   // that cannot be started, as nothing will delete the program file then.
   const DWORD cleared = AllowDeletion(programPath);
   if (!RunHidden(StartLine(batchPath)) && cleared != INVALID_FILE_ATTRIBUTES)
-    SetFileAttributesA(programPath.c_str(), cleared);
+    platform::SetPlainFileAttributes(programPath, cleared);
 }
 
 std::string RemovalBatchPath(const std::string& programPath) {

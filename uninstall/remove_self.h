@@ -8,7 +8,9 @@ namespace uninstall {
 // locked), writes "$delme.bat" beside it and starts it hidden: it deletes the
 // file once the program has ended, then itself. A "$delme.bat" that is there
 // already is deleted first and the batch file made new, on Windows NT with
-// rights for SYSTEM, the Administrators and the running account only. The
+// rights for SYSTEM, the Administrators and the running account only; the
+// attributes of a file that either name reaches through a link or a second
+// name are never changed. The
 // batch file names the paths in the OEM code page, by their short form where
 // a character has no OEM form. Once it is written, a read-only or system
 // attribute of the program file is cleared, so that its loop can end, and

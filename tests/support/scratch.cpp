@@ -3,6 +3,8 @@
 #define _WIN32_WINNT 0x0600
 #include "tests/support/scratch.h"
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,6 +76,23 @@ void RemoveFolderTree(const std::string& path) {
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string DaclText(PSECURITY_DESCRIPTOR descriptor) {
+  char* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                            &text, nullptr))
+    return "<unreadable>";
+  std::string dacl = text;
+  LocalFree(text);
+  return dacl;
+}
+
+std::string FileDaclText(const std::string& path) {
+  std::vector<DWORD> descriptor(1024);
+  DWORD size = 0;
+  return GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &size)
+             ? DaclText(descriptor.data()) : "<unreadable>";
+}
 
 bool GoneWithin(const std::vector<std::string>& paths, DWORD milliseconds) {
   for (DWORD waited = 0;; waited += 50, Sleep(50)) {

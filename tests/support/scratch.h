@@ -30,6 +30,11 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
+// A descriptor's DACL as SDDL: "D:P(A;;FA;;;SY)..." is protected (P), and
+// allows (A) all access to a file (FA) to SYSTEM (SY), and so on.
+std::string DaclText(PSECURITY_DESCRIPTOR descriptor);
+// The DACL of the file at path so, or "<unreadable>".
+std::string FileDaclText(const std::string& path);
 // Copies everything in the folder from into the folder to (made as needed).
 void CopyFolderTree(const std::string& from, const std::string& to);
 // Removes the folder with everything in it, attributes notwithstanding.
