@@ -137,9 +137,10 @@ class Installer:
         if "start" in states:
             raise InstallerFailed(f"the installer did not start ({states['start']})")
         if "input" in states:
-            how = (f'the switches "{self.arguments}" of {self.kind}' if self.kind and self.arguments else
-                   f'"{self.arguments}"' if self.arguments else "no switches; give its silent ones with --install-args")
-            raise InstallerFailed(f'the installer asked for input: it showed "{states["input"]}" (run with {how})')
+            how = (f"it ran with {self.arguments}, the silent switches of {self.kind}" if self.kind and self.arguments
+                   else f"it ran with {self.arguments}" if self.arguments
+                   else "it ran without switches: give its silent ones with --install-args")
+            raise InstallerFailed(f'the installer asked for input: it showed "{states["input"]}" ({how})')
         if states.get("exit code", "0") != "0":
             raise InstallerFailed(f"the installer failed with exit code {states['exit code']}{self.said(lines)}")
 

@@ -25,7 +25,8 @@ def judge(code, output, with_expected):
         return Cell(f"{counts[1]} went, {counts[2]} changed, {counts[3]} stayed" if counts else result, good=True)
     if code == 1 and results:
         items = [line.strip() for line in lines[results[-1] + 1:] if line.startswith("  ")]
-        return Cell("NOT as expected", f"{result[len('Result: NOT as expected, '):].rstrip(':')}: {', '.join(items)}")
+        differ = result[len("Result: NOT as expected, "):].replace(" (marked !)", "").rstrip(":")
+        return Cell("NOT as expected", f"{differ}: {', '.join(items)}")
     if code == 3 and results:
         return Cell("FAILED", result[len("Result: FAILED, "):])
     why = [line for line in lines if line.startswith("scripts/run: ")]

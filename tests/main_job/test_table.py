@@ -13,7 +13,7 @@ class Table(unittest.TestCase):
             (0, "x\nResult: every item ended as expected.\n", True, Cell("as expected", good=True)),
             (0, "Result: 12 item(s) went, 3 changed, 5 stayed, 0 absent before and after.\n", False,
              Cell("12 went, 3 changed, 5 stayed", good=True)),
-            (1, DIFFERS, True, Cell("NOT as expected", "2 item(s) differ (marked !): file C:\\Q\\a.dll, record Q")),
+            (1, DIFFERS, True, Cell("NOT as expected", "2 item(s) differ: file C:\\Q\\a.dll, record Q")),
             (3, "Result: FAILED, the uninstaller did not start (x); 0 item(s) went\n", False,
              Cell("FAILED", "the uninstaller did not start (x); 0 item(s) went")),
             (5, "Installing: x\nscripts/run: the installer failed with exit code 2\n", True,
