@@ -13,10 +13,10 @@ from pathlib import Path
 
 from main_job import installation as folders
 from main_job import table
-from main_job.failures import Refusal, RunEnded, StepFailed, step
+from main_job.failures import ExpectedRefused, Refusal, RunEnded, StepFailed, step
 from main_job.installer import Installer, check_installer
 from main_job.options import parse, usage
-from main_job.session import Session, fresh_prefix
+from main_job.session import Session
 from main_job.uninstall_run import UninstallRun
 from main_job.wine import Wine, check_code_pages, check_versions, missing_locale
 
@@ -96,7 +96,7 @@ class Job:
         """One run, shown; its exit code."""
         options = self.options
         fresh = not self.prefix
-        prefix = fresh_prefix(self.wine, work) if fresh else self.prefix
+        prefix = Path(work) / "prefix" if fresh else self.prefix
         session = Session(self.wine.in_prefix(prefix, code_page), work, fresh, keep)
         try:
             session.start(version)
@@ -106,7 +106,8 @@ class Job:
                 folders.lay_out(session, self.installation, [self.reg])
                 record = record or folders.record_of(self.reg, session.wine.codec)
             elif options.install:
-                folders.lay_out(session, options.machine, self.machine)
+                if options.machine:
+                    folders.lay_out(session, options.machine, self.machine)
                 record = Installer(session, options.install, options.install_args).install(record)
                 label = f"what {Path(options.install).name} installed in {prefix}"
             session.drives.hide()
@@ -130,6 +131,8 @@ class Job:
             with contextlib.redirect_stdout(output), contextlib.redirect_stderr(output):
                 try:
                     code = self.run_once(work, False, version, code_page)
+                except ExpectedRefused:
+                    raise
                 except RunEnded as ended:
                     print(f"scripts/run: {ended.why}")
                     code = ended.code
@@ -168,6 +171,7 @@ def work_folder(here, options):
 
 def main(arguments):
     here = Path(os.path.abspath(__file__)).parent.parent
+    sys.stdout.reconfigure(line_buffering=True)  # in order with the lines on stderr
     signal.signal(signal.SIGINT, interrupt)
     signal.signal(signal.SIGTERM, interrupt)
     try:

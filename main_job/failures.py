@@ -20,6 +20,11 @@ class Refusal(RunEnded):
     code = 2
 
 
+class ExpectedRefused(Refusal):
+    """An expected report with a line that is no item: refused for every run
+    of a table alike."""
+
+
 class StepFailed(RunEnded):
     """A command that the run itself runs failed."""
 

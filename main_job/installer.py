@@ -42,8 +42,6 @@ def architecture_of(data):
 def check_installer(path, arch):
     """Refuses an installer that is no Windows program, or one that the prefix
     of the uninstaller that runs here cannot run."""
-    if not Path(path).is_file():
-        raise Refusal(f"there is no installer {path}")
     program = architecture_of(Path(path).read_bytes())
     if not program:
         raise Refusal(f"{path} is not a Windows program")

@@ -11,15 +11,6 @@ from main_job.failures import StepFailed, step
 from main_job.sandbox import Drives
 
 
-def fresh_prefix(wine, work):
-    """A copy of the template below the work folder."""
-    template = wine.template()
-    prefix = Path(work) / "prefix"
-    shutil.rmtree(prefix, ignore_errors=True)
-    step(["cp", "-a", str(template), str(prefix)], "copying the prefix template")
-    return prefix
-
-
 class Session:
     def __init__(self, wine, work, fresh, keep):
         self.wine = wine
@@ -32,10 +23,15 @@ class Session:
         self.own_server = False
 
     def start(self, version=""):
-        """The run's files and one server for the whole run (ended at the end
-        where the run started it); in a fresh prefix the outside drives
-        hidden at once and the Windows version set. With DISPLAY the desktop
-        starts anew with the x11 driver, so that the windows appear there."""
+        """A fresh prefix copied from the template; the run's files and one
+        server for the whole run (ended at the end where the run started
+        it); in a fresh prefix the outside drives hidden at once and the
+        Windows version set. With DISPLAY the desktop starts anew with the
+        x11 driver, so that the windows appear there."""
+        if self.fresh:
+            template = self.wine.wine.template()
+            shutil.rmtree(self.wine.prefix, ignore_errors=True)
+            step(["cp", "-a", str(template), str(self.wine.prefix)], "copying the prefix template")
         self.files.mkdir(parents=True, exist_ok=True)
         self.own_server = self.wine.start_server()
         if not self.fresh:

@@ -9,7 +9,7 @@ import shutil
 import sys
 import time
 
-from main_job.failures import Refusal, StepFailed
+from main_job.failures import ExpectedRefused, Refusal, StepFailed
 from main_job.command_line import program_of_command
 from main_job.sandbox import inside, unix_path
 
@@ -51,7 +51,8 @@ class UninstallRun:
             sys.stderr.write(self.wine.text(done.stderr))
             raise StepFailed("installation_report.exe could not read the expected report")
         refusal = self.wine.text(refusals[-1])
-        raise Refusal(f"the expected report {self.expected}: {refusal.partition('expected.txt: ')[2] or refusal}")
+        raise ExpectedRefused(f"the expected report {self.expected}: "
+                              f"{refusal.partition('expected.txt: ')[2] or refusal}")
 
     def take_before(self):
         """The report before; the command that the run starts."""
