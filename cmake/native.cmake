@@ -22,6 +22,10 @@ target_link_libraries(portable_tests PRIVATE portable GTest::gtest_main)
 add_test(NAME portable_tests COMMAND portable_tests)
 set_tests_properties(portable_tests PROPERTIES LABELS native)
 
+# The main job's program (main_job/, Python 3 from Debian): its unit tests.
+add_test(NAME main_job_program COMMAND /usr/bin/python3 -B -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/main_job)
+set_tests_properties(main_job_program PROPERTIES LABELS native ENVIRONMENT PYTHONPATH=${CMAKE_SOURCE_DIR})
+
 # Static analysis of every folder of C++ code (cppcheck, clang-tidy) and of
 # every shell script (shellcheck), label "analysis".
 add_test(NAME static-analysis COMMAND ${CMAKE_SOURCE_DIR}/scripts/analyze)

@@ -3,8 +3,10 @@
 // text") and its exit code, or why it did not start ("run<TAB>start<TAB>
 // <the system's message> (error N)"). Its "Uninstall" boxes are answered with Yes, any other with
 // OK; with --by-hand a person answers them, and each is recorded as shown.
+// With --unattended (an installer) a box that offers OK alone is answered,
+// and the first other window ends the run ("run<TAB>input<TAB>title: text").
 // Used by the main job (scripts/run).
-//   answer_run OUTFILE [--by-hand] "<command line>"
+//   answer_run OUTFILE [--by-hand | --unattended] "<command line>"
 #include <cstdio>
 #include <string>
 
@@ -34,6 +36,7 @@ std::vector<report::ReportLine> RunLines(const report::RecordedRun& run) {
   int shown = 0;
   for (const report::SeenBox& box : run.boxes)
     lines.push_back({ItemKind::Run, "box " + std::to_string(++shown), box.caption + ": " + box.text});
+  if (!run.waitedFor.empty()) lines.push_back({ItemKind::Run, "input", run.waitedFor});
   lines.push_back({ItemKind::Run, "exit code", std::to_string(static_cast<int>(run.exitCode))});
   return lines;
 }
@@ -41,13 +44,18 @@ std::vector<report::ReportLine> RunLines(const report::RecordedRun& run) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool byHand = argc == 4 && std::string(argv[2]) == "--by-hand";
-  if (argc != 3 && !byHand) {
-    static_cast<void>(std::fprintf(stderr, "usage: answer_run OUTFILE [--by-hand] \"<command line>\"\n"));
+  using report::Answering;
+  const std::string option = argc == 4 ? argv[2] : "";
+  const Answering answering =
+      option == "--by-hand" ? Answering::ByHand : option == "--unattended" ? Answering::Unattended : Answering::Mapped;
+  if (argc != 3 && answering == Answering::Mapped) {
+    static_cast<void>(
+        std::fprintf(stderr, "usage: answer_run OUTFILE [--by-hand | --unattended] \"<command line>\"\n"));
     return 2;
   }
+  const bool byHand = answering == Answering::ByHand;
   const report::RecordedRun run =
-      report::RunRecordingBoxes(argv[argc - 1], {{"Uninstall", IDYES}}, byHand, byHand ? INFINITE : kTimeLimitMs);
+      report::RunRecordingBoxes(argv[argc - 1], {{"Uninstall", IDYES}}, answering, byHand ? INFINITE : kTimeLimitMs);
   FILE* out = std::fopen(argv[1], "wb");
   if (!out) return 2;
   for (const auto& line : RunLines(run))

@@ -55,6 +55,33 @@ BOOL CALLBACK CollectOtherWindow(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// The first visible top-level window of a process other than this one.
+BOOL CALLBACK FindShownWindow(HWND window, LPARAM param) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(param) = window;  // NOLINT(performance-no-int-to-ptr): EnumWindows passes it so
+  return FALSE;
+}
+
+// Answers the box that tells (OK alone) and returns true; false, with what
+// it shows, at a window that waits for a person; true when none is shown.
+bool AnswerUnattended(RecordedRun& run) {
+  HWND window = nullptr;
+  EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&window));
+  if (!window) return true;
+  SeenBox seen = ReadMessageBox(window);
+  char className[32] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (std::string(className) == "#32770" && GetDlgItem(window, 0xFFFF) && seen.buttons == std::vector<int>{IDOK}) {
+    run.boxes.push_back(seen);
+    PressAndWaitGone(window, IDOK);
+    return true;
+  }
+  run.waitedFor = seen.caption + (seen.text.empty() ? "" : ": " + seen.text);
+  return false;
+}
+
 }  // namespace
 
 HWND FindMessageBox(DWORD processId, const char* caption) {
@@ -87,7 +114,7 @@ void PressAndWaitGone(HWND box, int button) {
 }
 
 RecordedRun RunRecordingBoxes(const std::string& commandLine, const std::map<std::string, int>& answers,
-                              bool byHand, DWORD timeoutMs) {
+                              Answering answering, DWORD timeoutMs) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -107,7 +134,12 @@ RecordedRun RunRecordingBoxes(const std::string& commandLine, const std::map<std
       TerminateProcess(process.Get(), 0xDEAD);
       break;
     }
-    if (!byHand) {
+    if (answering == Answering::Unattended) {
+      if (!AnswerUnattended(run)) {
+        TerminateProcess(process.Get(), 0xDEAD);
+        break;
+      }
+    } else if (answering == Answering::Mapped) {
       AnswerBoxOf(info.dwProcessId, answers, run.boxes);
     } else if (HWND box = FindMessageBox(info.dwProcessId)) {
       if (box != lastSeen) run.boxes.push_back(ReadMessageBox(box));
@@ -124,7 +156,7 @@ RecordedRun RunRecordingBoxes(const std::string& commandLine, const std::map<std
 std::vector<SeenBox> RunAndAnswer(const std::string& commandLine,
                                   const std::map<std::string, int>& answers, DWORD* exitCode,
                                   DWORD timeoutMs) {
-  RecordedRun run = RunRecordingBoxes(commandLine, answers, false, timeoutMs);
+  RecordedRun run = RunRecordingBoxes(commandLine, answers, Answering::Mapped, timeoutMs);
   *exitCode = run.exitCode;
   return std::move(run.boxes);
 }

@@ -30,16 +30,25 @@ struct SeenBox {
 struct RecordedRun {
   bool started = false;
   DWORD startError = 0;
-  DWORD exitCode = 0xFFFFFFFF;  // 0xDEAD when it was ended at the time limit
+  DWORD exitCode = 0xFFFFFFFF;  // 0xDEAD when it was ended at the time limit or at a window
   std::vector<SeenBox> boxes;
+  // Unattended: the window that waited for a person ("title: text"), at
+  // which the run was ended; empty when none did.
+  std::string waitedFor;
 };
 
-// Starts commandLine and waits for the process to end. Each message box it
-// shows is read; unless byHand, it is then answered with the button mapped
-// to its caption (IDOK when the caption is not mapped), else it is left to a
-// person and read once. A process still running after timeoutMs is ended.
+// How the boxes of a run are answered: with the button mapped to the box's
+// caption (IDOK when the caption is not mapped); by a person, each box read
+// once; or unattended, as an installer runs unattended: a box that offers OK
+// alone is a message, answered with OK, while any other window of any
+// process but this one (a box with a choice, a page) waits for a person and
+// ends the run.
+enum class Answering { Mapped, ByHand, Unattended };
+
+// Starts commandLine and waits for the process to end, answering its boxes
+// as answering says. A process still running after timeoutMs is ended.
 RecordedRun RunRecordingBoxes(const std::string& commandLine, const std::map<std::string, int>& answers,
-                              bool byHand, DWORD timeoutMs);
+                              Answering answering, DWORD timeoutMs);
 
 // Starts commandLine, answers each message box it shows with the button
 // mapped to the box's caption (IDOK when the caption is not mapped), and

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The Inno Setup example (docs/examples/example-library.iss): its installer,
-# built with ISCC.exe under Wine, is installed silently in a Wine prefix of its
-# own, on the machine of the NSIS example (Delphi 5 and another Quenlar
-# product's shared files, docs/examples/machine); the shipped program then
-# undoes it from the record's UninstallString, and every item, the more than
-# 1,024 characters of FILES among them, must end as
-# docs/examples/inno-expected.txt says. The installer must refuse to install
-# over itself and at a counter that is not a number.
+# built with ISCC.exe under Wine, is checked as an author checks one
+# (scripts/run --install): installed silently on the machine of the NSIS
+# example (Delphi 5 and another Quenlar product's shared files,
+# docs/examples/machine), in a prefix of its own under each Windows version
+# of the table and both code pages; the shipped program then undoes it from
+# the record's UninstallString, and every item, the more than 1,024
+# characters of FILES among them, must end as docs/examples/inno-expected.txt
+# says under Windows 7, 8 and 10, while Windows XP's cells say in the
+# installer's words that it refuses that system. The installer must refuse
+# to install over itself and at a counter that is not a number.
 #   tests/inno_example_test.sh WORKDIR
 # Exit code 77 (skipped), with one line saying why, where Inno Setup's
 # compiler is missing or this machine cannot run 32-bit programs.
@@ -26,15 +29,34 @@ awk -F'\t' '$1 == "file" { n += length($2) + 2 } END { exit !(n > 1024) }' "$exa
 rm -rf "$work"
 mkdir -p "$work"
 "$here/scripts/wine-prefix" "$here/build/run/template-$wine_arch"
-cp -a "$here/build/run/template-$wine_arch" "$work/prefix"
-source "$here/scripts/wine-env" "" "$work/prefix"
-"$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
-trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+# A prefix of its own with the machine laid out, its server kept up.
+machine() {
+  cp -a "$here/build/run/template-$wine_arch" "$work/$1"
+  source "$here/scripts/wine-env" "" "$work/$1"
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  "$WINELOADER" reg import "$(windows_path "$examples/machine/machine.reg")" >/dev/null 2>&1
+  cp -a "$examples/machine/drive_c/." "$work/$1/drive_c/"
+}
+end_servers() {
+  local prefix
+  for prefix in "$work"/prefix*; do WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null || true; done
+}
+trap end_servers EXIT
+machine prefix
 "$WINELOADER" "$(windows_path "$iscc")" /Q "/DUninstaller=$(windows_path "$UNINSTALL_EXE")" \
   "/O$(windows_path "$work")" "$(windows_path "$examples/example-library.iss")" >/dev/null 2>&1 \
   || { echo "ISCC.exe could not build the example (exit code $?)"; exit 1; }
-"$WINELOADER" reg import "$(windows_path "$examples/machine/machine.reg")" >/dev/null 2>&1
-cp -a "$examples/machine/drive_c/." "$work/prefix/drive_c/"
+
+status=0
+output=$("$here/scripts/run" --no-build --work "$work/run" --install "$work/example-library.exe" \
+  --machine "$examples/machine" --expected "$examples/inno-expected.txt" --windows winxp,win7,win8,win10 \
+  --codepage 1252,932) || status=$?
+echo "$output"
+refusal='[1] the installer failed with exit code 1; it said "This program does not support the version of Windows your computer is running."'
+[ $status = 1 ] && [ "$(tail -n 1 <<<"$output")" = "Result: NOT every cell ended as expected: 2 did not run, 6 as expected." ] &&
+  grep -qxF "$refusal" <<<"$output" && grep -qxF '| winxp   | did not run [1] | did not run [1] |' <<<"$output" ||
+  { echo "the table is not that of Windows XP refused and every other cell as expected (exit code $status)"; exit 1; }
+
 # The setup program starts its second stage from a temporary folder and waits
 # for it; its log's last line is written when the installation has ended.
 setup() {
@@ -45,11 +67,12 @@ refused() { status=0; setup "$1" || status=$?; [ $status = 1 ] || { echo "$2 (ex
 setup setup.log || { echo "the installer failed (exit code $?)"; exit 1; }
 tail -n 1 "$work/setup.log" | grep -q 'Log closed' || { echo "the installer had not ended when its command returned"; exit 1; }
 # A second installation is refused before it raises a counter: QnlCore.bpl
-# must end with the other product's counter alone.
+# keeps the 2 of the other product and the first installation.
 refused again.log "a second installation over the first was not refused"
-"$here/scripts/run" --no-build --work "$work/run" --prefix "$work/prefix" --record "Quenlar Example Library" \
-  --expected "$examples/inno-expected.txt"
+"$WINELOADER" reg query 'HKCU\Software\Quenlar\InstalledFiles' /v 'C:\Program Files\Quenlar\Shared\QnlCore.bpl' 2>/dev/null |
+  grep -q 'REG_DWORD *0x2' || { echo "the refused second installation changed QnlCore.bpl's counter"; exit 1; }
 # A counter that is not a number stops the installer before it changes anything.
+machine prefix-unreadable
 "$WINELOADER" reg add 'HKCU\Software\Quenlar\InstalledFiles' /v 'C:\Program Files\Quenlar\Shared\QnlCore.bpl' /d 1 /f >/dev/null 2>&1
 refused unreadable.log "the installer did not refuse a counter that is not a number"
-[ ! -e "$work/prefix/drive_c/Program Files/Quenlar/Example Library/Lib" ] || { echo "the refused installer installed files"; exit 1; }
+[ ! -e "$work/prefix-unreadable/drive_c/Program Files/Quenlar/Example Library/Lib" ] || { echo "the refused installer installed files"; exit 1; }

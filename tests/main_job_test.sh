@@ -53,6 +53,55 @@ else
 fi
 echo "#arch=$other" >"$work/other-arch/system.reg"
 
+# Installers of the architecture that runs here, built with makensis from one
+# script whose MODE says what each does: one that installs a file of its own
+# and a record of this product's uninstaller, writing a file outside the
+# prefix on the way; one that stops, one that asks with a Yes/No box, one
+# whose record starts another program; and one of the other architecture.
+arch=${QNL_TEST_ARCH:-$(cat "$here/build/test-arch")}
+uninstaller=$(source "$here/scripts/wine-env" "$arch" "" && echo "$UNINSTALL_EXE")
+cat >"$work/installer.nsi" <<'NSIS'
+!if ${ARCH} == x86_64
+  Target amd64-unicode
+!else
+  Target x86-ansi
+!endif
+Name "Test Library"
+OutFile "${OUTFILE}"
+!define RECORD "Software\Microsoft\Windows\CurrentVersion\Uninstall\Installed"
+Section
+!if ${MODE} == fails
+  Abort
+!else if ${MODE} == asks
+  MessageBox MB_YESNO "Install the test library?" IDYES +1
+!endif
+  FileOpen $0 "${VICTIM}" w
+  FileWrite $0 "the installer's text"
+  FileClose $0
+  SetOutPath "C:\Q"
+  File "/oname=C:\Q\a.dll" "${UNINSTALLER}"
+  WriteRegDWORD HKCU "Software\Quenlar\InstalledFiles" "C:\Q\a.dll" 1
+  WriteRegStr HKLM "${RECORD}" "FILES" "C:\Q\a.dll$\r$\n"
+!if ${MODE} == other
+  WriteRegStr HKLM "${RECORD}" "UninstallString" '"C:\Q\unins000.exe" Installed'
+!else
+  File "/oname=C:\Q\u.exe" "${UNINSTALLER}"
+  WriteRegStr HKLM "${RECORD}" "UninstallString" '"C:\Q\u.exe" Installed'
+!endif
+SectionEnd
+NSIS
+if [ "$arch" = i686 ]; then other=x86_64; else other=i686; fi
+for mode in installs fails asks other "other-arch $other"; do
+  set -- $mode
+  makensis -V1 -DARCH="${2:-$arch}" -DMODE="$1" -DOUTFILE="$work/$1.exe" -DUNINSTALLER="$uninstaller" \
+    -DVICTIM="$victim_windows" "$work/installer.nsi" || failed=1
+done
+printf '%s\n' $'file\tC:\\Q\\a.dll\tgone, no counter' \
+  $'contents\tHELP\\delphi5.cnt\tgone (relative: taken in the current folder C:\\)' $'record\tInstalled\tmissing' \
+  $'program\tC:\\Q\\u.exe\tgone, no counter' $'batch\tC:\\Q\\$delme.bat\tgone' \
+  $'run\tbox 1\tUninstall: Are you sure you want to completely remove the Installed?' $'run\texit code\t0' \
+  >"$work/installs.txt"
+
 # name | exit code | last line (a pattern) | a text the output holds | the link
 # through which the row reaches the checkout and its work folder ("" for
 # none) | scripts/run's arguments
@@ -67,6 +116,11 @@ rows=(
   "spaces in expected.txt|2|scripts/run: the expected report */expected.txt: line 1 is not kind<TAB>item<TAB>state *|scripts/run||$work/spaces"
   "letters and brackets|0|Result: *|a.dll  present, counter 1 -> gone, no counter||$work/letters"
   "unquoted with a space|0|Result: *|  Warning: UninstallString's program path holds a blank||$work/unquoted"
+  "installer under two versions|0|Result: every cell ended as expected.|win98, code page 932: as expected||--install|$work/installs.exe|--windows|win98,win10|--codepage|932|--expected|$work/installs.txt"
+  "installer that fails|5|scripts/run: the installer failed with exit code 2|Installing: ||--install|$work/fails.exe"
+  "installer that asks|5|scripts/run: the installer asked for input: it showed \"Test Library Setup: Install the test library?\" (it ran with /S, the silent switches of NSIS)|Installing: ||--install|$work/asks.exe"
+  "installer without our record|5|scripts/run: the installer wrote no uninstall record whose UninstallString starts the Quenlar uninstaller (it wrote \"Installed\", which starts *unins000.exe\" Installed)|Installing: ||--install|$work/other.exe"
+  "installer of the other architecture|2|scripts/run: */other-arch.exe is a *-bit program*|scripts/run||--install|$work/other-arch.exe"
 )
 for row in "${rows[@]}"; do
   IFS='|' read -r -a fields <<<"$row"
@@ -74,11 +128,12 @@ for row in "${rows[@]}"; do
   output=$(cd "$work/caller" && "$via$here/scripts/run" --no-build --work "$via$work/${name// /-}.run" "${fields[@]:5}" 2>&1)
   code=$?
   last=$(tail -n 1 <<<"$output")
-  # Lines of the script's own are "Installation:", "Running:", "Reports:",
-  # "Result:" and "scripts/run:" but for the line of a step that failed;
-  # "grep: ...", "wine: ..." or bash's "line N: ..." come from its commands.
-  plumbing=$(awk '/^[^ ]+: / && !/^(Installation|Running|Reports|Result): / &&
-                  !(/^scripts\/run: / && !/^scripts\/run: line [0-9]+ failed/)' <<<"$output")
+  # Lines of the run's own are "Installing:", "Installation:", "Running:",
+  # "Reports:", "Result:" and "scripts/run:" but for the line of a step that
+  # failed ("... failed (exit code N)...") or of a fault of its program;
+  # "grep: ...", "wine: ..." or Python's "NameError: ..." come from elsewhere.
+  plumbing=$(awk '/^[^ ]+: / && !/^(Installing|Installation|Running|Reports|Result): / &&
+                  !(/^scripts\/run: / && !/ failed \(exit code [0-9]+\)|^scripts\/run: the run.s own program failed/)' <<<"$output")
   # shellcheck disable=SC2053 # the last line is matched against a pattern
   if [ "$code" != "${fields[1]}" ] || [[ $last != ${fields[2]} ]] || [[ $output != *"${fields[3]}"* ]] ||
      [ -n "$plumbing" ] || [ "$(cat "$victim")" != "the author's own file" ] || [ -n "$(ls -A "$work/caller")" ]; then

@@ -1,0 +1,56 @@
+"""Nothing outside the prefix changes: while the run's Windows programs run,
+no drive of the prefix maps a folder outside it (Wine's Z:, the Linux root,
+is hidden, and put back afterwards), and paths are mapped to this machine's
+as Wine maps them, through the drives that remain."""
+import os
+import re
+from pathlib import Path
+
+
+def inside(path, prefix):
+    """Whether the path, every link resolved, lies inside the prefix (which
+    may be reached through a link itself)."""
+    return os.path.realpath(path).startswith(os.path.realpath(prefix) + os.sep)
+
+
+class Drives:
+    """The drives of a prefix that lead outside it, hidden and put back."""
+
+    def __init__(self, prefix):
+        self.devices = Path(prefix) / "dosdevices"
+        self.prefix = prefix
+        self.hidden = {}  # drive name: its link's target
+
+    def hide(self):
+        for drive in sorted(self.devices.iterdir()):
+            if re.fullmatch(r"[a-z]:", drive.name) and drive.is_symlink() and not inside(drive, self.prefix):
+                self.hidden[drive.name] = os.readlink(drive)
+                drive.unlink()
+
+    def restore(self):
+        for name, target in self.hidden.items():
+            link = self.devices / name
+            if link.is_symlink():
+                link.unlink()
+            link.symlink_to(target)
+        self.hidden = {}
+
+
+def unix_path(prefix, windows_path):
+    """The path of this machine that a Windows path names in the prefix, as
+    Wine finds it (letter case aside); "" where no drive reaches it. A path
+    without drive is taken in C:\\, where the run's programs start."""
+    match = re.match(r"([A-Za-z]):(.*)", windows_path)
+    drive, rest = (match.group(1), match.group(2)) if match else ("c", windows_path)
+    if windows_path.startswith("\\\\"):
+        return ""
+    folder = Path(prefix) / "dosdevices" / f"{drive.lower()}:"
+    if not folder.exists():
+        return ""
+    path = folder
+    for name in (part for part in rest.split("\\") if part):
+        found = path / name
+        if not found.exists() and path.is_dir():
+            found = next((entry for entry in path.iterdir() if entry.name.lower() == name.lower()), found)
+        path = found
+    return str(path)

@@ -1,0 +1,61 @@
+"""One run's prefix: its Wine programs, the run's files inside it (where the
+programs reach them with every outside drive hidden), and its end, which
+puts back the drives, keeps the reports in the work folder and, for a fresh
+prefix, ends its server and deletes it unless the caller keeps it."""
+import os
+import shutil
+import sys
+from pathlib import Path
+
+from main_job.failures import StepFailed, step
+from main_job.sandbox import Drives
+
+
+class Session:
+    def __init__(self, wine, work, fresh, keep):
+        self.wine = wine
+        self.work = Path(work)
+        self.fresh = fresh
+        self.keep = keep
+        self.files = wine.prefix / "drive_c" / "windows" / "temp" / f"qnl-run-{os.getpid()}"
+        self.files_windows = f"C:\\windows\\temp\\qnl-run-{os.getpid()}"
+        self.drives = Drives(wine.prefix)
+        self.own_server = False
+
+    def start(self, version=""):
+        """A fresh prefix copied from the template; the run's files and one
+        server for the whole run (ended at the end where the run started
+        it); in a fresh prefix the outside drives hidden at once and the
+        Windows version set. With DISPLAY the desktop starts anew with the
+        x11 driver, so that the windows appear there."""
+        if self.fresh:
+            template = self.wine.wine.template()
+            shutil.rmtree(self.wine.prefix, ignore_errors=True)
+            step(["cp", "-a", str(template), str(self.wine.prefix)], "copying the prefix template")
+        self.files.mkdir(parents=True, exist_ok=True)
+        self.own_server = self.wine.start_server()
+        if not self.fresh:
+            return
+        self.drives.hide()
+        if os.environ.get("DISPLAY"):
+            self.wine.run("reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d", "x11", "/f")
+            self.wine.server("-k")
+            self.wine.server("-w")
+            self.wine.start_server()
+        if version:
+            done = self.wine.run("reg", "add", "HKCU\\Software\\Wine", "/v", "Version", "/d", version, "/f")
+            if done.returncode != 0:
+                raise StepFailed(f"setting the Windows version {version} failed (exit code {done.returncode})")
+
+    def finish(self):
+        self.drives.restore()
+        for report in sorted(self.files.glob("*.txt")) + sorted(self.files.glob("*.log")):
+            try:
+                shutil.copy(report, self.work)
+            except OSError:
+                print(f"scripts/run: the reports could not be copied to {self.work}", file=sys.stderr)
+        shutil.rmtree(self.files, ignore_errors=True)
+        if self.own_server or self.fresh:
+            self.wine.server("-k")
+        if self.fresh and not self.keep:
+            shutil.rmtree(self.wine.prefix, ignore_errors=True)

@@ -1,0 +1,51 @@
+"""The drives of a prefix that lead outside it, hidden and put back, and the
+paths of this machine that Windows paths name through those that remain."""
+import os
+import tempfile
+import unittest
+from pathlib import Path
+
+from main_job.sandbox import Drives, inside, unix_path
+
+
+class Sandbox(unittest.TestCase):
+    def setUp(self):
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        # The prefix reached through a link, as a checkout may be.
+        os.makedirs(Path(folder.name, "real", "dosdevices"))
+        os.symlink("real", Path(folder.name, "prefix"))
+        self.prefix = Path(folder.name, "prefix")
+        self.devices = self.prefix / "dosdevices"
+        os.makedirs(self.prefix / "drive_c" / "Program Files" / "Quenlar")
+        os.makedirs(Path(folder.name, "outside"))
+        os.symlink("../drive_c", self.devices / "c:")
+        os.symlink("/", self.devices / "z:")
+        os.symlink(str(Path(folder.name, "outside")), self.devices / "d:")
+        os.symlink(str(self.prefix / "drive_c"), self.devices / "e:")
+        (self.devices / "d::").touch()
+
+    def test_only_the_drives_that_lead_outside_are_hidden_and_each_comes_back(self):
+        drives = Drives(self.prefix)
+        drives.hide()
+        self.assertEqual(sorted(os.listdir(self.devices)), ["c:", "d::", "e:"])
+        self.assertEqual(unix_path(self.prefix, "Z:\\etc\\passwd"), "")
+        drives.restore()
+        self.assertEqual(sorted(os.listdir(self.devices)), ["c:", "d:", "d::", "e:", "z:"])
+        self.assertEqual(os.readlink(self.devices / "z:"), "/")
+
+    def test_windows_paths_are_found_as_wine_finds_them(self):
+        c = str(self.devices / "c:")
+        rows = [
+            ("C:\\program files\\QUENLAR\\u.exe", f"{c}/Program Files/Quenlar/u.exe"),
+            ("c:\\Program Files\\\\New\\x.dll", f"{c}/Program Files/New/x.dll"),
+            ("HELP\\delphi5.cnt", f"{c}/HELP/delphi5.cnt"),
+            ("Q:\\x", ""),
+            ("\\\\server\\share\\x", ""),
+        ]
+        for path, expected in rows:
+            with self.subTest(path=path):
+                self.assertEqual(unix_path(self.prefix, path), expected)
+        self.assertTrue(inside(f"{c}/Program Files", self.prefix))
+        self.assertFalse(inside(self.devices / "z:" / "tmp", self.prefix))
+        self.assertFalse(inside(self.prefix, self.prefix))
