@@ -16,11 +16,12 @@
 //   include file loaded and stored once (durably, as below);
 // - folders: FOLDERS read, each folder removed, the deepest first;
 // - help: INSTALLEDHELPS and DELPHIVER read, RootDir read, the contents file
-//   found; per entry the file loaded (open, size, one read, close), each line's
-//   target compared with CompareStringA up to the line that the entry names,
-//   and the file stored without it durably (a file beside it created, one
-//   write, flush, close, then ReplaceFileA), and the INSTALLEDHELPSDONE count
-//   written; at the end INSTALLEDHELPS written anew as FILES;
+//   found; per entry the file loaded (open, its links counted, size, one
+//   read, close), each line's target compared with CompareStringA up to the
+//   line that the entry names, and the file stored without it durably (a file
+//   of its own made new beside it, closed to other users, one write, flush,
+//   close, then ReplaceFileA), and the INSTALLEDHELPSDONE count written; at
+//   the end INSTALLEDHELPS written anew as FILES;
 // - the record deleted;
 // - self-removal: the program file's deletion tried, "$delme.bat" written
 //   beside it and started hidden.
@@ -74,9 +75,15 @@ std::vector<std::string> Split(const std::string& text, const char* separators) 
 }
 
 std::string Load(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   std::string bytes;
   if (file == INVALID_HANDLE_VALUE) return bytes;
+  BY_HANDLE_FILE_INFORMATION found;
+  if (!GetFileInformationByHandle(file, &found) || found.nNumberOfLinks != 1) {
+    CloseHandle(file);
+    return bytes;
+  }
   const DWORD size = SetFilePointer(file, 0, nullptr, FILE_END);
   SetFilePointer(file, 0, nullptr, FILE_BEGIN);
   bytes.resize(size);
@@ -88,17 +95,50 @@ std::string Load(const std::string& path) {
 
 using ReplaceFileFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
 
-// The store that leaves the target whole whatever stops the run: the bytes
-// to a file beside it, flushed to the disk, then put in its place by this
-// Windows' rename (ReplaceFileA where it is there, else MoveFileExA). Built
-// with BENCH_FLOOR_UNFLUSHED (bench_floor_unflushed) without the flush, so
-// that a run shows what the flushes cost.
+// A file closed to every other user: full access for the run's own account
+// alone, built once.
+SECURITY_ATTRIBUTES* Private() {
+  static DWORD user[64];
+  static DWORD acl[64];
+  static SECURITY_DESCRIPTOR descriptor;
+  static SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+  static bool built = false;
+  if (!built) {
+    HANDLE token = nullptr;
+    DWORD size = sizeof user;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    GetTokenInformation(token, TokenUser, user, size, &size);
+    CloseHandle(token);
+    InitializeAcl(reinterpret_cast<PACL>(acl), sizeof acl, ACL_REVISION);
+    AddAccessAllowedAce(reinterpret_cast<PACL>(acl), ACL_REVISION, FILE_ALL_ACCESS,
+                        reinterpret_cast<TOKEN_USER*>(user)->User.Sid);
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl), FALSE);
+    built = true;
+  }
+  return &attributes;
+}
+
+// The store that leaves the target whole whatever stops the run and opens
+// no file by a name another user could have taken: the bytes to a file made
+// new beside it (a name of its own, closed to other users), written and
+// flushed through the handle that made it, then put in its place by this
+// Windows' rename (ReplaceFileA where it is there, which keeps the target's
+// rights; else MoveFileExA, the target's rights read first). Built with
+// BENCH_FLOOR_UNFLUSHED (bench_floor_unflushed) without the flush, so that a
+// run shows what the flushes cost.
 void Store(const std::string& path, const char* bytes, std::size_t size) {
   static const auto replaceFile = reinterpret_cast<ReplaceFileFunction>(
       reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileA")));
-  const std::string temp = path + ".qnl";
-  HANDLE file = CreateFileA(temp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  const std::string folder = path.substr(0, path.rfind('\\'));
+  char temp[MAX_PATH + 1];
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (UINT unique = 1; file == INVALID_HANDLE_VALUE && unique < 16; ++unique) {
+    GetTempFileNameA(folder.c_str(), "qnl", unique, temp);
+    file = CreateFileA(temp, GENERIC_READ | GENERIC_WRITE, 0, Private(), CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  }
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   if (size) WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
@@ -107,9 +147,13 @@ void Store(const std::string& path, const char* bytes, std::size_t size) {
 #endif
   CloseHandle(file);
   if (replaceFile) {
-    replaceFile(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    replaceFile(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
   } else {
-    MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    DWORD rights[128];
+    DWORD needed = 0;
+    GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, rights, sizeof rights, &needed);
+    MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, rights);
   }
 }
 
