@@ -97,13 +97,8 @@ using ReplaceFileFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID,
 
 // A file closed to every other user: full access for the run's own account
 // alone, built once.
-SECURITY_ATTRIBUTES* Private() {
-  static DWORD user[64];
-  static DWORD acl[64];
-  static SECURITY_DESCRIPTOR descriptor;
-  static SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-  static bool built = false;
-  if (!built) {
+struct PrivateSecurity {
+  PrivateSecurity() {
     HANDLE token = nullptr;
     DWORD size = sizeof user;
     OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
@@ -114,9 +109,16 @@ SECURITY_ATTRIBUTES* Private() {
                         reinterpret_cast<TOKEN_USER*>(user)->User.Sid);
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl), FALSE);
-    built = true;
   }
-  return &attributes;
+  DWORD user[64] = {};
+  DWORD acl[64] = {};
+  SECURITY_DESCRIPTOR descriptor{};
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+};
+
+SECURITY_ATTRIBUTES* Private() {
+  static PrivateSecurity security;
+  return &security.attributes;
 }
 
 // The store that leaves the target whole whatever stops the run and opens
