@@ -11,6 +11,7 @@ import time
 import traceback
 from pathlib import Path
 
+from main_job import bubblewrap
 from main_job import installation as folders
 from main_job import table
 from main_job.failures import ExpectedRefused, Refusal, RunEnded, StepFailed, step
@@ -83,6 +84,7 @@ class Job:
         if self.options.build:
             build(self.here)
         self.wine = Wine.of_checkout(self.here)
+        self.wine.sandboxed = bubblewrap.choose(self.options.sandbox)
         if self.prefix:
             check_prefix_architecture(self.prefix, self.wine.arch)
         for exe in (self.wine.uninstaller, self.wine.programs / "installation_report.exe",
@@ -97,7 +99,7 @@ class Job:
         options = self.options
         fresh = not self.prefix
         prefix = Path(work) / "prefix" if fresh else self.prefix
-        session = Session(self.wine.in_prefix(prefix, code_page), work, fresh, keep)
+        session = Session(self.wine.in_prefix(prefix, code_page, work), work, fresh, keep)
         try:
             session.start(version)
             record = options.record

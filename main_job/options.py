@@ -9,7 +9,11 @@ from main_job.failures import Refusal
 # Options that take a value, by the field that keeps it.
 VALUED = {"--prefix": "prefix", "--record": "record", "--program": "program", "--expected": "expected",
           "--work": "work", "--install": "install", "--install-args": "install_args", "--machine": "machine",
-          "--windows": "windows", "--codepage": "codepages"}
+          "--windows": "windows", "--codepage": "codepages", "--sandbox": "sandbox"}
+
+# The kernel's sandbox: where the machine gives one (auto), or nothing runs
+# without it (strict).
+SANDBOX_MODES = ("auto", "strict")
 
 
 @dataclass
@@ -25,6 +29,7 @@ class Options:
     machine: str = ""
     windows: list = field(default_factory=list)
     codepages: list = field(default_factory=list)
+    sandbox: str = "auto"
     build: bool = True
     help: bool = False
 
@@ -92,6 +97,8 @@ def parse(arguments, sample):
         raise Refusal("--program is for a record without UninstallString; an installer's record is found by its UninstallString")
     if options.prefix and options.table:
         raise Refusal("--windows and --codepage make a fresh prefix for each run; give --install or an installation folder, not --prefix")
+    if options.sandbox not in SANDBOX_MODES:
+        raise Refusal(f"--sandbox takes {' or '.join(SANDBOX_MODES)}, not {options.sandbox}")
     if options.expected and not Path(options.expected).is_file():
         raise Refusal(f"there is no expected report {options.expected}")
     if not options.expected and options.installation and Path(options.installation, "expected.txt").is_file():

@@ -1,7 +1,9 @@
-"""Nothing outside the prefix changes: while the run's Windows programs run,
-no drive of the prefix maps a folder outside it (Wine's Z:, the Linux root,
-is hidden, and put back afterwards), and paths are mapped to this machine's
-as Wine maps them, through the drives that remain."""
+"""The prefix's own guards, below the kernel's sandbox: while the run's
+Windows programs run, no drive of the prefix maps a folder outside it (Wine's
+Z:, the Linux root, is hidden, and put back afterwards); and paths are mapped
+to this machine's as Wine maps them, through the drives that remain and
+Wine's \\\\?\\unix\\ paths, so that a path that leads outside the prefix is
+told as such."""
 import os
 import re
 from pathlib import Path
@@ -14,7 +16,9 @@ def inside(path, prefix):
 
 
 class Drives:
-    """The drives of a prefix that lead outside it, hidden and put back."""
+    """The links of a prefix's dosdevices that lead outside it, hidden and
+    put back: its drives, and the serial ports that Wine links to this
+    machine's at each start."""
 
     def __init__(self, prefix):
         self.devices = Path(prefix) / "dosdevices"
@@ -23,7 +27,7 @@ class Drives:
 
     def hide(self):
         for drive in sorted(self.devices.iterdir()):
-            if re.fullmatch(r"[a-z]:", drive.name) and drive.is_symlink() and not inside(drive, self.prefix):
+            if drive.is_symlink() and not inside(drive, self.prefix):
                 self.hidden[drive.name] = os.readlink(drive)
                 drive.unlink()
 
@@ -39,7 +43,11 @@ class Drives:
 def unix_path(prefix, windows_path):
     """The path of this machine that a Windows path names in the prefix, as
     Wine finds it (letter case aside); "" where no drive reaches it. A path
-    without drive is taken in C:\\, where the run's programs start."""
+    without drive is taken in C:\\, where the run's programs start;
+    \\\\?\\unix\\PATH is PATH of this machine's, whatever the drives."""
+    unix = re.fullmatch(r"\\\\\?\\unix(\\.*)", windows_path, re.IGNORECASE)
+    if unix:
+        return unix.group(1).replace("\\", "/")
     match = re.match(r"([A-Za-z]):(.*)", windows_path)
     drive, rest = (match.group(1), match.group(2)) if match else ("c", windows_path)
     if windows_path.startswith("\\\\"):
@@ -54,3 +62,10 @@ def unix_path(prefix, windows_path):
             found = next((entry for entry in path.iterdir() if entry.name.lower() == name.lower()), found)
         path = found
     return str(path)
+
+
+def leads_outside(prefix, windows_path):
+    """Whether the Windows path, every link resolved, names a place of this
+    machine outside the prefix (a path on a hidden drive names none)."""
+    path = unix_path(prefix, windows_path)
+    return bool(path) and not inside(path, prefix)

@@ -7,7 +7,8 @@ import shutil
 import sys
 from pathlib import Path
 
-from main_job.failures import StepFailed, step
+from main_job.bubblewrap import host_server_runs
+from main_job.failures import Refusal, StepFailed, step
 from main_job.sandbox import Drives
 
 
@@ -32,6 +33,9 @@ class Session:
             template = self.wine.wine.template()
             shutil.rmtree(self.wine.prefix, ignore_errors=True)
             step(["cp", "-a", str(template), str(self.wine.prefix)], "copying the prefix template")
+        elif self.wine.sandbox and host_server_runs(self.wine.prefix):
+            raise Refusal(f"a Wine program runs in {self.wine.prefix} outside the sandbox; end it first "
+                          "(wineserver -k), as the run's programs would start a second server for the prefix")
         self.files.mkdir(parents=True, exist_ok=True)
         self.own_server = self.wine.start_server()
         if not self.fresh:
@@ -57,5 +61,8 @@ class Session:
         shutil.rmtree(self.files, ignore_errors=True)
         if self.own_server or self.fresh:
             self.wine.server("-k")
+            self.wine.server("-w")
+        if self.wine.server_folder:
+            shutil.rmtree(self.wine.server_folder, ignore_errors=True)
         if self.fresh and not self.keep:
             shutil.rmtree(self.wine.prefix, ignore_errors=True)

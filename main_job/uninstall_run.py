@@ -1,7 +1,9 @@
 """The uninstall as Windows runs it, between two installation reports: the
 report before, the command of the record's UninstallString (or "PATH"
 "NAME") run with its confirmation answered Yes (with DISPLAY set: by you),
-the report after, and both side by side with the verdict. Texts of the
+the report after, and both side by side with the verdict; an item whose
+path leads outside the prefix (every link resolved) is told as such in both
+reports, and one that the run's programs acted on in a note. Texts of the
 reports come in the prefix's ANSI code page."""
 import os
 import re
@@ -11,7 +13,10 @@ import time
 
 from main_job.failures import ExpectedRefused, Refusal, StepFailed
 from main_job.command_line import program_of_command
-from main_job.sandbox import inside, unix_path
+from main_job.sandbox import inside, leads_outside, unix_path
+
+# The kinds of item that name a file or a folder.
+PATH_KINDS = ("file", "include", "folder", "contents", "program", "batch")
 
 
 class UninstallRun:
@@ -109,6 +114,29 @@ class UninstallRun:
             sys.stderr.write(self.wine.text(done.stderr))
             self.file("run.txt").write_bytes(b"run\tstart\tanswer_run could not run\r\n")
 
+    def keep_out(self):
+        """Items whose path leads outside the prefix, stated so in both
+        reports: with the kernel's sandbox "outside the prefix: kept out" (the
+        host is read-only to the run), else "outside the prefix: " and what
+        the report found; the notes on those whose state the run changed."""
+        found = {}
+        for name in ("before.txt", "after.txt"):
+            lines = self.wine.text(self.file(name).read_bytes()).split("\n")
+            for number, line in enumerate(lines):
+                fields = line.split("\t")
+                if len(fields) == 3 and fields[0] in PATH_KINDS and leads_outside(self.wine.prefix, fields[1]):
+                    found.setdefault(fields[1], []).append(fields[2])
+                    kept = "kept out" if self.wine.sandbox else fields[2]
+                    lines[number] = f"{fields[0]}\t{fields[1]}\toutside the prefix: {kept}"
+            self.file(name).write_bytes(self.wine.bytes("\n".join(lines)))
+        notes = []
+        for path, states in found.items():
+            if len(set(states)) > 1:
+                notes.append(f"  Outside the prefix: the uninstaller acted on {path} ({' -> '.join(states)})" +
+                             ("; the sandbox kept the host's file as it was" if self.wine.sandbox else
+                              "; without the kernel's sandbox that reached the host"))
+        return notes
+
     def run(self, installation, copy_program):
         """The whole run, shown; its exit code."""
         if self.expected:
@@ -128,8 +156,11 @@ class UninstallRun:
         self.answer(command)
         again, _ = self.report("--again", self.windows("before.txt"))
         self.file("after.txt").write_bytes(again + self.file("run.txt").read_bytes().replace(b"\r", b""))
+        notes = self.keep_out()
         self.session.drives.restore()
         print(f"Reports: {self.session.work} (before.txt, after.txt, run.txt)")
+        for note in notes:
+            print(note)
         compared, status = self.report("--compare", self.windows("before.txt"), self.windows("after.txt"),
                                        *([self.windows("expected.txt")] if self.expected else []))
         sys.stdout.write(self.wine.text(compared))

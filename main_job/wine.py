@@ -1,12 +1,15 @@
 """Wine as the run uses it: the environment of scripts/wine-env (the
 architecture that runs here, its loader and server, the uninstaller that
 stands for the shipped program), a prefix's programs under a code page, and
-the Windows versions and code pages that a prefix can be given."""
+the Windows versions and code pages that a prefix can be given. With the
+kernel's sandbox every program of a prefix, its server and the making of the
+template run in one (main_job/bubblewrap.py)."""
 import os
 import subprocess
 from dataclasses import dataclass
 from pathlib import Path
 
+from main_job.bubblewrap import Sandbox
 from main_job.failures import Refusal, step
 
 # The versions that Wine reports, by the names it takes (a name it does not
@@ -41,12 +44,14 @@ def missing_locale(code_page):
 @dataclass
 class Wine:
     """The Wine of this machine: the architecture that runs, the uninstaller
-    that runs here, and the environment of scripts/wine-env."""
+    that runs here, the environment of scripts/wine-env, and whether its
+    programs run in the kernel's sandbox."""
 
     here: Path
     arch: str
     uninstaller: Path
     env: dict
+    sandboxed: bool = False
 
     @classmethod
     def of_checkout(cls, here):
@@ -65,29 +70,42 @@ class Wine:
     def template(self):
         """The fresh prefix that each run copies, made once."""
         template = self.here / "build" / "run" / f"template-{self.arch}"
-        step([str(self.here / "scripts" / "wine-prefix"), str(template)], "making the prefix template", env=self.env)
+        command = [self.here / "scripts" / "wine-prefix", template]
+        if self.sandboxed:
+            command = Sandbox([template.parent]).wrap(command, template.parent)
+        step(list(map(str, command)), "making the prefix template", env=self.env)
         return template
 
-    def in_prefix(self, prefix, code_page="1252"):
-        return PrefixWine(self, Path(prefix), code_page)
+    def in_prefix(self, prefix, code_page="1252", work=None):
+        """The programs of PREFIX; in the kernel's sandbox, with PREFIX and
+        the run's WORK folder writable."""
+        return PrefixWine(self, Path(prefix), code_page, work)
 
 
 class PrefixWine:
     """The Wine programs of one prefix, with its ANSI code page (texts that
     the programs write come in it)."""
 
-    def __init__(self, wine, prefix, code_page):
+    def __init__(self, wine, prefix, code_page, work=None):
         self.wine = wine
         self.prefix = prefix
         self.code_page = code_page
         locale, self.codec = CODE_PAGES[code_page]
         self.env = dict(wine.env, WINEPREFIX=str(prefix), LC_ALL=locale)
+        self.server_folder = Path(work) / ".wineserver" if work else None
+        self.sandbox = Sandbox([prefix, work], self.server_folder) if wine.sandboxed and work else None
+
+    def command(self, *arguments):
+        """A command line of the prefix's, in its sandbox where it has one."""
+        command = list(map(str, arguments))
+        return self.sandbox.wrap(command, self.prefix / "drive_c") if self.sandbox else command
 
     def run(self, *arguments, stdin=subprocess.DEVNULL, **options):
         """Runs a Windows program in the prefix's C:\\, apart from this
         program's Ctrl-C, which ends the prefix's server."""
-        return subprocess.run([self.env["WINELOADER"], *map(str, arguments)], env=self.env, cwd=self.prefix / "drive_c",
-                              stdin=stdin, capture_output=True, check=False, start_new_session=True, **options)
+        return subprocess.run(self.command(self.env["WINELOADER"], *arguments), env=self.env,
+                              cwd=self.prefix / "drive_c", stdin=stdin, capture_output=True, check=False,
+                              start_new_session=True, **options)
 
     def start_server(self):
         """Starts the prefix's server for the whole run, unless one runs, and
@@ -95,14 +113,15 @@ class PrefixWine:
         program's streams, so that none holds an output pipe open; whether
         it started one."""
         started = self.server("-p").returncode == 0
-        subprocess.run([self.env["WINELOADER"], "cmd", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False, start_new_session=True)
+        subprocess.run(self.command(self.env["WINELOADER"], "cmd", "/c", "exit"), env=self.env,
+                       cwd=self.prefix / "drive_c", stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False, start_new_session=True)
         return started
 
     def server(self, *arguments):
-        return subprocess.run([self.env["WINESERVER"], *arguments], env=self.env, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False,
-                              start_new_session=True)
+        return subprocess.run(self.command(self.env["WINESERVER"], *arguments), env=self.env,
+                              cwd=self.prefix / "drive_c", stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, check=False, start_new_session=True)
 
     def text(self, data):
         """Bytes in the prefix's code page as text."""

@@ -3,7 +3,10 @@
 # and on installations that an author may bring: per row its exit code and
 # last line, a text its output must hold, that no line of it is an error of a
 # command that the script runs, and that nothing outside the prefix changed
-# (a Linux file that the installation names, the caller's working folder).
+# (a Linux file that the installation or an installer names through the Z:
+# drive, a \\?\unix\ path, a link laid out below drive_c or the user folders
+# that Wine links to the Linux home; the caller's working folder; Wine's menus
+# in the home).
 #   tests/main_job_test.sh WORKDIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,6 +16,13 @@ mkdir -p "$work/caller"
 victim=$work/victim.txt
 echo "the author's own file" >"$victim"
 victim_windows="Z:${victim//\//\\\\}"
+victim_unix="\\\\?\\unix${victim//\//\\\\}"
+# Where Wine would link the Desktop: the home, which the run must not touch.
+user=$(id -un)
+home_victim=$HOME/qnl-main-job-$$.txt
+echo "the author's own file" >"$home_victim"
+trap 'rm -f "$home_victim"' EXIT
+menu="$HOME/.local/share/applications/wine/Programs/Test Library.desktop"
 uninstall='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 counters='[HKEY_CURRENT_USER\Software\Quenlar\InstalledFiles]'
 failed=0
@@ -35,6 +45,17 @@ installation outside "" "[$uninstall\\Outside]" '"UninstallString"="\"C:\\Q\\u.e
 installation failing "" "[$uninstall\\Failing]" '"UninstallString"="\"C:\\Q\\u.exe\" Failing"' \
   "\"FILES\"=hex(1):$(printf 'C:\\Q\\a.dll\r\nC:\\Q\\b.dll\0' | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//')" \
   "$counters" '"C:\\Q\\a.dll"=dword:00000001' '"C:\\Q\\b.dll"="1"'
+# Each way out of the prefix, in FILES with counter 1: the user folders, a
+# \\?\unix\ path, and a link below drive_c to the folder of the victim.
+installation ways-out "" "[$uninstall\\WaysOut]" '"UninstallString"="\"C:\\Q\\u.exe\" WaysOut"' \
+  "\"FILES\"=hex(1):$(printf '%s\r\n' "C:\\users\\$user\\Desktop\\${home_victim##*/}" "${victim_unix//\\\\/\\}" 'C:\Q\out\victim.txt' |
+                     od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//'),00" "$counters" \
+  "\"C:\\\\users\\\\$user\\\\Desktop\\\\${home_victim##*/}\"=dword:00000001" "\"$victim_unix\"=dword:00000001" '"C:\\Q\\out\\victim.txt"=dword:00000001'
+mkdir -p "$work/ways-out/drive_c/Q" && ln -s "$work" "$work/ways-out/drive_c/Q/out"
+# A bwrap that the kernel refuses, as in a container without namespaces.
+mkdir -p "$work/refused"
+printf '#!/bin/sh\necho "bwrap: No permissions to create new namespace" >&2\nexit 1\n' >"$work/refused/bwrap"
+chmod +x "$work/refused/bwrap"
 installation spaces "file  C:\\Q\\a.dll  gone" "[$uninstall\\Spaces]" '"UninstallString"="\"C:\\Q\\u.exe\" Spaces"'
 installation letters "" "[$uninstall\\Bibliothek [für] Müller]" \
   '"UninstallString"="\"C:\\Bibliothèk Müller\\u.exe\" \"Bibliothek [für] Müller\""' \
@@ -55,8 +76,9 @@ echo "#arch=$other" >"$work/other-arch/system.reg"
 
 # Installers of the architecture that runs here, built with makensis from one
 # script whose MODE says what each does: one that installs a file of its own
-# and a record of this product's uninstaller, writing a file outside the
-# prefix on the way; one that stops, one that asks with a Yes/No box, one
+# and a record of this product's uninstaller, writing files outside the
+# prefix on the way (through Z:, \\?\unix\, the Desktop) and a Start-menu
+# entry; one that stops, one that asks with a Yes/No box, one
 # whose record starts another program; and one of the other architecture.
 arch=${QNL_TEST_ARCH:-$(cat "$here/build/test-arch")}
 uninstaller=$(source "$here/scripts/wine-env" "$arch" "" && echo "$UNINSTALL_EXE")
@@ -75,9 +97,15 @@ Section
 !else if ${MODE} == asks
   MessageBox MB_YESNO "Install the test library?" IDYES +1
 !endif
-  FileOpen $0 "${VICTIM}" w
-  FileWrite $0 "the installer's text"
-  FileClose $0
+  !macro write_over path
+    FileOpen $0 "${path}" w
+    FileWrite $0 "the installer's text"
+    FileClose $0
+  !macroend
+  !insertmacro write_over "${VICTIM}"
+  !insertmacro write_over "${VICTIM_UNIX}"
+  !insertmacro write_over "$DESKTOP\${HOME_VICTIM}"
+  CreateShortCut "$SMPROGRAMS\Test Library.lnk" "C:\Q\u.exe"
   SetOutPath "C:\Q"
   File "/oname=C:\Q\a.dll" "${UNINSTALLER}"
   WriteRegDWORD HKCU "Software\Quenlar\InstalledFiles" "C:\Q\a.dll" 1
@@ -94,7 +122,8 @@ if [ "$arch" = i686 ]; then other=x86_64; else other=i686; fi
 for mode in installs fails asks other "other-arch $other"; do
   set -- $mode
   makensis -V1 -DARCH="${2:-$arch}" -DMODE="$1" -DOUTFILE="$work/$1.exe" -DUNINSTALLER="$uninstaller" \
-    -DVICTIM="$victim_windows" "$work/installer.nsi" || failed=1
+    -DVICTIM="$victim_windows" -DVICTIM_UNIX="${victim_unix//\\\\/\\}" -DHOME_VICTIM="${home_victim##*/}" \
+    "$work/installer.nsi" || failed=1
 done
 printf '%s\n' $'file\tC:\\Q\\a.dll\tgone, no counter' \
   $'contents\tHELP\\delphi5.cnt\tgone (relative: taken in the current folder C:\\)' $'record\tInstalled\tmissing' \
@@ -113,6 +142,9 @@ rows=(
   "not started|3|Result: FAILED, the uninstaller did not start (*|start  File not found||--prefix|$work/outside.run/prefix|--record|NoProgram|--program|C:\\nothere.exe"
   "failure box|3|Result: FAILED, the run ended with a failure box (\"Invalid data type for *\"), exit code 1; *|exit code  1||$work/failing"
   "earlier run|3|Result: FAILED, the run ended with a failure box (*|  Earlier run: ||--prefix|$work/failure-box.run/prefix|--record|Failing"
+  "ways out of the prefix|0|Result: *|outside the prefix: kept out||$work/ways-out"
+  "without the kernel's sandbox|0|Result: every item ended as expected.|the run goes on without the kernel's sandbox, with the prefix's own guards only||$here/docs/sample"
+  "strict without the kernel's sandbox|2|scripts/run: the kernel refuses bubblewrap's namespaces here (bwrap: No permissions to create new namespace); --sandbox strict runs nothing without the kernel's sandbox|scripts/run||--sandbox|strict|$here/docs/sample"
   "spaces in expected.txt|2|scripts/run: the expected report */expected.txt: line 1 is not kind<TAB>item<TAB>state *|scripts/run||$work/spaces"
   "letters and brackets|0|Result: *|a.dll  present, counter 1 -> gone, no counter||$work/letters"
   "unquoted with a space|0|Result: *|  Warning: UninstallString's program path holds a blank||$work/unquoted"
@@ -125,7 +157,9 @@ rows=(
 for row in "${rows[@]}"; do
   IFS='|' read -r -a fields <<<"$row"
   name=${fields[0]} via=${fields[4]}
-  output=$(cd "$work/caller" && "$via$here/scripts/run" --no-build --work "$via$work/${name// /-}.run" "${fields[@]:5}" 2>&1)
+  path=$PATH
+  [[ $name != *"without the kernel's sandbox"* ]] || path=$work/refused:$PATH
+  output=$(cd "$work/caller" && PATH=$path "$via$here/scripts/run" --no-build --work "$via$work/${name// /-}.run" "${fields[@]:5}" 2>&1)
   code=$?
   last=$(tail -n 1 <<<"$output")
   # Lines of the run's own are "Installing:", "Installation:", "Running:",
@@ -136,7 +170,8 @@ for row in "${rows[@]}"; do
                   !(/^scripts\/run: / && !/ failed \(exit code [0-9]+\)|^scripts\/run: the run.s own program failed/)' <<<"$output")
   # shellcheck disable=SC2053 # the last line is matched against a pattern
   if [ "$code" != "${fields[1]}" ] || [[ $last != ${fields[2]} ]] || [[ $output != *"${fields[3]}"* ]] ||
-     [ -n "$plumbing" ] || [ "$(cat "$victim")" != "the author's own file" ] || [ -n "$(ls -A "$work/caller")" ]; then
+     [ -n "$plumbing" ] || [ "$(cat "$victim" "$home_victim")" != "the author's own file"$'\n'"the author's own file" ] ||
+     [ -e "$menu" ] || [ -n "$(ls -A "$work/caller")" ]; then
     echo "FAILED: $name: exit code $code (expected ${fields[1]}); the output:"
     echo "$output"
     failed=1
@@ -148,5 +183,16 @@ for kept in outside failure-box; do
   source "$here/scripts/wine-env" "" "$work/$kept.run/prefix"
   "$WINESERVER" -k 2>/dev/null || true
   [ -L "$work/$kept.run/prefix/dosdevices/z:" ] || { echo "FAILED: drive Z: of a prefix of the caller's was not put back ($kept)"; failed=1; }
+done
+# No link below drive_c of a prefix leads out of it (those of dosdevices that
+# do, the drives and Wine's serial ports, the run hides while its programs
+# run): the template, the build's prefix, one that a run kept.
+for prefix in "$here/build/run/template-$arch" "$here/build/wineprefix-$arch" "$work/outside.run/prefix"; do
+  real_prefix=$(realpath "$prefix")
+  while IFS= read -r -d '' link; do
+    case $(realpath -m "$link") in "$real_prefix"/*) continue ;; esac
+    echo "FAILED: $link leads out of the prefix, to $(readlink "$link")"
+    failed=1
+  done < <(find "$prefix/drive_c" -type l -print0)
 done
 exit $failed

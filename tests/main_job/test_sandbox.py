@@ -5,7 +5,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from main_job.sandbox import Drives, inside, unix_path
+from main_job.sandbox import Drives, inside, leads_outside, unix_path
 
 
 class Sandbox(unittest.TestCase):
@@ -24,14 +24,15 @@ class Sandbox(unittest.TestCase):
         os.symlink(str(Path(folder.name, "outside")), self.devices / "d:")
         os.symlink(str(self.prefix / "drive_c"), self.devices / "e:")
         (self.devices / "d::").touch()
+        os.symlink("/dev/ttyS0", self.devices / "com1")
 
-    def test_only_the_drives_that_lead_outside_are_hidden_and_each_comes_back(self):
+    def test_only_the_links_that_lead_outside_are_hidden_and_each_comes_back(self):
         drives = Drives(self.prefix)
         drives.hide()
         self.assertEqual(sorted(os.listdir(self.devices)), ["c:", "d::", "e:"])
         self.assertEqual(unix_path(self.prefix, "Z:\\etc\\passwd"), "")
         drives.restore()
-        self.assertEqual(sorted(os.listdir(self.devices)), ["c:", "d:", "d::", "e:", "z:"])
+        self.assertEqual(sorted(os.listdir(self.devices)), ["c:", "com1", "d:", "d::", "e:", "z:"])
         self.assertEqual(os.readlink(self.devices / "z:"), "/")
 
     def test_windows_paths_are_found_as_wine_finds_them(self):
@@ -42,6 +43,7 @@ class Sandbox(unittest.TestCase):
             ("HELP\\delphi5.cnt", f"{c}/HELP/delphi5.cnt"),
             ("Q:\\x", ""),
             ("\\\\server\\share\\x", ""),
+            ("\\\\?\\unix\\etc\\passwd", "/etc/passwd"),
         ]
         for path, expected in rows:
             with self.subTest(path=path):
@@ -49,3 +51,14 @@ class Sandbox(unittest.TestCase):
         self.assertTrue(inside(f"{c}/Program Files", self.prefix))
         self.assertFalse(inside(self.devices / "z:" / "tmp", self.prefix))
         self.assertFalse(inside(self.prefix, self.prefix))
+
+    def test_a_path_leads_outside_where_its_last_link_does(self):
+        os.symlink(self.devices / "d:", self.prefix / "drive_c" / "out")
+        rows = [("C:\\out\\x.txt", True), ("\\\\?\\unix\\etc\\passwd", True),
+                (f"\\\\?\\unix{str(self.prefix / 'drive_c').replace('/', chr(92))}\\x", False),
+                ("C:\\Program Files\\x", False), ("Z:\\etc\\passwd", True), ("Q:\\x", False)]
+        for path, outside in rows:
+            with self.subTest(path=path):
+                self.assertEqual(leads_outside(self.prefix, path), outside)
+        Drives(self.prefix).hide()
+        self.assertFalse(leads_outside(self.prefix, "Z:\\etc\\passwd"))
