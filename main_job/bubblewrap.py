@@ -1,10 +1,12 @@
 """The kernel's sandbox of a run, made by bubblewrap (Debian's bwrap, which
 scripts/setup installs): each Windows program of the run, and the wineserver
 that it talks to, starts in a mount namespace of its own in which the whole
-host is read-only, /tmp and /dev are the sandbox's own (empty) and only the
-run's prefix and work folder are writable. The server's socket folder,
-/tmp/.wine-UID, is one folder of the work folder's in every sandbox of the
-run, so that the programs of each find the server that the first started.
+host is read-only, /dev is the sandbox's own and only the run's prefix and
+work folder are writable. /tmp, where Wine keeps its server's socket (below
+/tmp/.wine-UID, or in Debian's Wine below the /tmp/wine-XXXXXX that the
+prefix's file "wineserver" names), is one folder of the work folder's in
+every sandbox of the run, so that the programs of each find the server that
+the first started.
 
 Where the kernel refuses the namespaces (some containers) or bwrap is
 missing, the run goes on with the prefix's own guards, saying so in one
@@ -18,11 +20,7 @@ from pathlib import Path
 from main_job.failures import Refusal
 
 # The mounts of every sandbox, before the writable folders.
-READ_ONLY_HOST = ["--ro-bind", "/", "/", "--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp",
-                  "--ro-bind-try", "/tmp/.X11-unix", "/tmp/.X11-unix"]
-
-# Where the run's programs take their Wine server's socket.
-SERVER_FOLDER = f"/tmp/.wine-{os.getuid()}"
+READ_ONLY_HOST = ["--ro-bind", "/", "/", "--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp"]
 
 
 def refusal():
@@ -53,20 +51,21 @@ def choose(mode):
 
 class Sandbox:
     """The command lines of one run's sandbox: WRITABLE folders, and the
-    folder that stands for /tmp/.wine-UID (none: the sandbox's own)."""
+    folder that stands for /tmp in each (none: an empty one of each's own)."""
 
-    def __init__(self, writable, server=None):
+    def __init__(self, writable, tmp=None):
         self.writable = [os.path.realpath(folder) for folder in writable]
-        self.server = Path(server) if server else None
+        self.tmp = Path(tmp) if tmp else None
 
     def wrap(self, command, cwd):
         """COMMAND run in the sandbox, in the folder CWD."""
         arguments = ["bwrap", *READ_ONLY_HOST]
+        if self.tmp:
+            self.tmp.mkdir(mode=0o700, exist_ok=True)
+            arguments += ["--bind", str(self.tmp), "/tmp"]
+        arguments += ["--ro-bind-try", "/tmp/.X11-unix", "/tmp/.X11-unix"]
         for folder in self.writable:
             arguments += ["--bind", folder, folder]
-        if self.server:
-            self.server.mkdir(mode=0o700, exist_ok=True)
-            arguments += ["--bind", str(self.server), SERVER_FOLDER]
         return [*arguments, "--die-with-parent", "--chdir", os.path.realpath(cwd), "--", *map(str, command)]
 
 
@@ -74,7 +73,10 @@ def host_server_runs(prefix):
     """Whether a Wine server outside the sandbox serves PREFIX: one that a
     program of the caller's started there, whose socket the sandbox hides."""
     status = os.stat(prefix)
-    path = Path(SERVER_FOLDER, f"server-{status.st_dev:x}-{status.st_ino:x}", "socket")
+    named = Path(prefix, "wineserver")
+    folder = (Path(os.environ.get("TMPDIR", "/tmp"), named.read_text().strip()) if named.is_file()
+              else Path("/tmp", f".wine-{os.getuid()}"))
+    path = folder / f"server-{status.st_dev:x}-{status.st_ino:x}" / "socket"
     with socket.socket(socket.AF_UNIX) as server:
         try:
             server.connect(str(path))

@@ -110,7 +110,8 @@ class Job:
             elif options.install:
                 if options.machine:
                     folders.lay_out(session, options.machine, self.machine)
-                record = Installer(session, options.install, options.install_args).install(record)
+                record = Installer(session, options.install, options.install_args,
+                                   float(options.minutes)).install(record)
                 label = f"what {Path(options.install).name} installed in {prefix}"
             session.drives.hide()
             return UninstallRun(session, record, options.program, options.expected).run(label, bool(self.installation))

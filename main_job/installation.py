@@ -24,7 +24,7 @@ def installation_reg(folder):
 
 def record_of(reg, codec):
     """The name of the one uninstall record of the .reg."""
-    records = uninstall_records(reg_text(reg.read_bytes(), codec))
+    records = uninstall_records(reg_text(reg.read_bytes(), codec), codec)
     if not records:
         raise Refusal(f"{reg} holds no uninstall record")
     if len(records) > 1:

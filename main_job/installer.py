@@ -2,8 +2,9 @@
 its silent switches) and architecture told from its bytes, its boxes that
 only tell answered, and the uninstall record that it wrote found: the one
 whose UninstallString starts a program of this product. An installer that
-did not start, failed, asked for input or wrote no such record ends the run
-with one line saying so."""
+did not start, failed, asked for input, did not finish within its time or
+wrote no such record ends the run with one line saying so; what it started
+ends with it."""
 import re
 import shutil
 import struct
@@ -11,7 +12,7 @@ from pathlib import Path
 
 from main_job.command_line import program_path
 from main_job.failures import InstallerFailed, Refusal
-from main_job.registry_file import UNINSTALL, reg_text, uninstall_records
+from main_job.registry_file import UNINSTALL, reg_text, uninstall_keys, uninstall_records
 from main_job.sandbox import unix_path
 
 # The kinds whose silent switches are known, by a mark that their installers
@@ -22,6 +23,10 @@ KINDS = ((b"NullsoftInst", "NSIS", "/S"), (b"rDlPtS", "Inno Setup", "/VERYSILENT
 PRODUCT_MARK = b'<assemblyIdentity type="win32" name="Quenlar.Uninstall"'
 
 MACHINES = {0x14C: "i686", 0x8664: "x86_64"}
+
+# answer_run ends a program that runs longer than its own time limit with
+# this exit code (0xDEAD).
+ANSWER_RUN_ENDED, ANSWER_RUN_MINUTES = 57005, 10
 
 
 def kind_of(data):
@@ -67,22 +72,25 @@ def told(lines, log):
 
 
 class Installer:
-    def __init__(self, session, path, arguments=None):
+    def __init__(self, session, path, arguments=None, minutes=10):
         self.session = session
+        self.minutes = minutes
         self.wine = session.wine
         self.path = Path(path)
         self.kind, switches = kind_of(self.path.read_bytes())
         self.arguments = switches if arguments is None else arguments
 
     def records(self):
-        """The uninstall records of the prefix, by name: their UninstallString."""
+        """The uninstall records of the prefix, by name: their UninstallString
+        and the text of their values."""
         export = self.session.files / "records.reg"
         self.wine.run("regedit", "/e", f"{self.session.files_windows}\\records.reg", UNINSTALL.rstrip("\\"))
         if not export.exists():
             return {}
-        records = uninstall_records(reg_text(export.read_bytes(), self.wine.codec))
+        text = reg_text(export.read_bytes(), self.wine.codec)
         export.unlink()
-        return records
+        keys = uninstall_keys(text)
+        return {name: (command, keys[name]) for name, command in uninstall_records(text, self.wine.codec).items()}
 
     def command(self):
         """The installer's command line, from inside the prefix; Inno Setup
@@ -103,11 +111,14 @@ class Installer:
         command = self.command()
         kind = f" ({self.kind})" if self.kind else ""
         print(f"Installing: {command}{kind}")
-        self.wine.run(self.wine.wine.programs / "answer_run.exe", f"{self.session.files_windows}\\install.txt",
-                      "--unattended", command)
+        if not self.wine.run_within(self.minutes * 60, self.wine.wine.programs / "answer_run.exe",
+                                    f"{self.session.files_windows}\\install.txt", "--unattended", command):
+            raise InstallerFailed(self.unfinished(self.minutes))
         self.judge_run()
         after = self.records()
-        written = {name: command for name, command in after.items() if name not in before}
+        # Written: new, or one that was there and that the installer rewrote.
+        written = {name: command for name, (command, values) in after.items()
+                   if name not in before or before[name][1] != values}
         if record:
             if record not in after:
                 raise InstallerFailed(f'the installer wrote no uninstall record "{record}"{self.listed(written)}')
@@ -139,8 +150,14 @@ class Installer:
                    else f"it ran with {self.arguments}" if self.arguments
                    else "it ran without switches: give its silent ones with --install-args")
             raise InstallerFailed(f'the installer asked for input: it showed "{states["input"]}" ({how})')
+        if states.get("exit code") == str(ANSWER_RUN_ENDED):
+            raise InstallerFailed(self.unfinished(ANSWER_RUN_MINUTES))
         if states.get("exit code", "0") != "0":
             raise InstallerFailed(f"the installer failed with exit code {states['exit code']}{self.said(lines)}")
+
+    @staticmethod
+    def unfinished(minutes):
+        return f"the installer did not finish within {minutes:g} minutes; it may be waiting for a person"
 
     @staticmethod
     def listed(written):

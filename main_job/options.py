@@ -1,6 +1,7 @@
 """scripts/run's command line: its options, and the refusals of options that
 do not go together, before anything is built or run."""
 import os
+import re
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -9,7 +10,8 @@ from main_job.failures import Refusal
 # Options that take a value, by the field that keeps it.
 VALUED = {"--prefix": "prefix", "--record": "record", "--program": "program", "--expected": "expected",
           "--work": "work", "--install": "install", "--install-args": "install_args", "--machine": "machine",
-          "--windows": "windows", "--codepage": "codepages", "--sandbox": "sandbox"}
+          "--windows": "windows", "--codepage": "codepages", "--sandbox": "sandbox",
+          "--time-limit": "minutes"}
 
 # The kernel's sandbox: where the machine gives one (auto), or nothing runs
 # without it (strict).
@@ -30,6 +32,7 @@ class Options:
     windows: list = field(default_factory=list)
     codepages: list = field(default_factory=list)
     sandbox: str = "auto"
+    minutes: str = "10"  # the installer's time limit
     build: bool = True
     help: bool = False
 
@@ -91,14 +94,16 @@ def parse(arguments, sample):
         raise Refusal("give an installation folder or --prefix, not both")
     if options.prefix and not options.record:
         raise Refusal("--prefix needs --record NAME")
-    if not options.install and (options.install_args is not None or options.machine):
-        raise Refusal("--install-args and --machine go with --install")
+    if not options.install and (options.install_args is not None or options.machine or options.minutes != "10"):
+        raise Refusal("--install-args, --machine and --time-limit go with --install")
     if options.install and options.program:
         raise Refusal("--program is for a record without UninstallString; an installer's record is found by its UninstallString")
     if options.prefix and options.table:
         raise Refusal("--windows and --codepage make a fresh prefix for each run; give --install or an installation folder, not --prefix")
     if options.sandbox not in SANDBOX_MODES:
         raise Refusal(f"--sandbox takes {' or '.join(SANDBOX_MODES)}, not {options.sandbox}")
+    if not re.fullmatch(r"\d+(\.\d+)?", options.minutes) or float(options.minutes) <= 0:
+        raise Refusal(f"--time-limit takes minutes (a number above 0), not {options.minutes}")
     if options.expected and not Path(options.expected).is_file():
         raise Refusal(f"there is no expected report {options.expected}")
     if not options.expected and options.installation and Path(options.installation, "expected.txt").is_file():

@@ -24,12 +24,32 @@ class Drives:
         self.devices = Path(prefix) / "dosdevices"
         self.prefix = prefix
         self.hidden = {}  # drive name: its link's target
+        # The links hidden, kept until they are back, so that a run that was
+        # killed meanwhile leaves them for the next run to put back.
+        self.note = Path(prefix) / "qnl-hidden-drives.txt"
 
     def hide(self):
-        for drive in sorted(self.devices.iterdir()):
-            if drive.is_symlink() and not inside(drive, self.prefix):
-                self.hidden[drive.name] = os.readlink(drive)
-                drive.unlink()
+        outside = {drive.name: os.readlink(drive) for drive in sorted(self.devices.iterdir())
+                   if drive.is_symlink() and not inside(drive, self.prefix)}
+        if not outside:
+            return
+        self.hidden.update(outside)
+        text = "".join(f"{name}\t{target}\n" for name, target in self.hidden.items())
+        Path(f"{self.note}.new").write_text(text, encoding="utf-8")
+        os.replace(f"{self.note}.new", self.note)
+        for name in outside:
+            (self.devices / name).unlink()
+
+    def recover(self):
+        """Puts back the links that a run killed while they were hidden
+        left; whether there were any."""
+        if not self.note.is_file():
+            return False
+        for line in self.note.read_text(encoding="utf-8").splitlines():
+            name, _, target = line.partition("\t")
+            self.hidden[name] = target
+        self.restore()
+        return True
 
     def restore(self):
         for name, target in self.hidden.items():
@@ -38,6 +58,7 @@ class Drives:
                 link.unlink()
             link.symlink_to(target)
         self.hidden = {}
+        self.note.unlink(missing_ok=True)
 
 
 def unix_path(prefix, windows_path):

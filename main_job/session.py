@@ -1,9 +1,12 @@
 """One run's prefix: its Wine programs, the run's files inside it (where the
 programs reach them with every outside drive hidden), and its end, which
-puts back the drives, keeps the reports in the work folder and, for a fresh
-prefix, ends its server and deletes it unless the caller keeps it."""
+puts back the drives (at the start, also those that a run ended by force
+left hidden), keeps the reports in the work folder and, for a fresh prefix,
+ends its server and deletes it unless the caller keeps it; every process of
+the prefix ends with the run."""
 import os
 import shutil
+import signal
 import sys
 from pathlib import Path
 
@@ -33,7 +36,10 @@ class Session:
             template = self.wine.wine.template()
             shutil.rmtree(self.wine.prefix, ignore_errors=True)
             step(["cp", "-a", str(template), str(self.wine.prefix)], "copying the prefix template")
-        elif self.wine.sandbox and host_server_runs(self.wine.prefix):
+        elif self.drives.recover():
+            print(f"scripts/run: the drives of {self.wine.prefix} that a run ended by force left hidden are back",
+                  file=sys.stderr)
+        if not self.fresh and self.wine.sandbox and host_server_runs(self.wine.prefix):
             raise Refusal(f"a Wine program runs in {self.wine.prefix} outside the sandbox; end it first "
                           "(wineserver -k), as the run's programs would start a second server for the prefix")
         self.files.mkdir(parents=True, exist_ok=True)
@@ -52,6 +58,15 @@ class Session:
                 raise StepFailed(f"setting the Windows version {version} failed (exit code {done.returncode})")
 
     def finish(self):
+        """The end, which a second Ctrl-C does not cut short: it comes once
+        the prefix is as the run leaves it."""
+        held = signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGINT, signal.SIGTERM})
+        try:
+            self.end()
+        finally:
+            signal.pthread_sigmask(signal.SIG_SETMASK, held)
+
+    def end(self):
         self.drives.restore()
         for report in sorted(self.files.glob("*.txt")) + sorted(self.files.glob("*.log")):
             try:
@@ -62,7 +77,7 @@ class Session:
         if self.own_server or self.fresh:
             self.wine.server("-k")
             self.wine.server("-w")
-        if self.wine.server_folder:
-            shutil.rmtree(self.wine.server_folder, ignore_errors=True)
+        if self.wine.tmp_folder:
+            shutil.rmtree(self.wine.tmp_folder, ignore_errors=True)
         if self.fresh and not self.keep:
             shutil.rmtree(self.wine.prefix, ignore_errors=True)

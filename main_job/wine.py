@@ -92,8 +92,8 @@ class PrefixWine:
         self.code_page = code_page
         locale, self.codec = CODE_PAGES[code_page]
         self.env = dict(wine.env, WINEPREFIX=str(prefix), LC_ALL=locale)
-        self.server_folder = Path(work) / ".wineserver" if work else None
-        self.sandbox = Sandbox([prefix, work], self.server_folder) if wine.sandboxed and work else None
+        self.tmp_folder = Path(work) / ".sandbox-tmp" if work else None
+        self.sandbox = Sandbox([prefix, work], self.tmp_folder) if wine.sandboxed and work else None
 
     def command(self, *arguments):
         """A command line of the prefix's, in its sandbox where it has one."""
@@ -106,6 +106,23 @@ class PrefixWine:
         return subprocess.run(self.command(self.env["WINELOADER"], *arguments), env=self.env,
                               cwd=self.prefix / "drive_c", stdin=stdin, capture_output=True, check=False,
                               start_new_session=True, **options)
+
+    def run_within(self, seconds, *arguments):
+        """Runs a Windows program as run() does, until it and every program
+        that holds its output (what it started) ended; whether they did
+        within SECONDS. Those that did not are ended with every process of
+        the prefix."""
+        with subprocess.Popen(self.command(self.env["WINELOADER"], *arguments), env=self.env,
+                              cwd=self.prefix / "drive_c", stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, start_new_session=True) as process:
+            try:
+                process.communicate(timeout=seconds)
+                return True
+            except subprocess.TimeoutExpired:
+                self.server("-k")
+                process.kill()
+                process.communicate()
+                return False
 
     def start_server(self):
         """Starts the prefix's server for the whole run, unless one runs, and

@@ -79,7 +79,10 @@ echo "#arch=$other" >"$work/other-arch/system.reg"
 # and a record of this product's uninstaller, writing files outside the
 # prefix on the way (through Z:, \\?\unix\, the Desktop) and a Start-menu
 # entry; one that stops, one that asks with a Yes/No box, one
-# whose record starts another program; and one of the other architecture.
+# whose record starts another program; one that does not end, nor does what
+# it started; one whose record is written by a program that it started and
+# that outlives it (as a bootstrapper's installer); one that writes
+# UninstallString as REG_EXPAND_SZ; and one of the other architecture.
 arch=${QNL_TEST_ARCH:-$(cat "$here/build/test-arch")}
 uninstaller=$(source "$here/scripts/wine-env" "$arch" "" && echo "$UNINSTALL_EXE")
 cat >"$work/installer.nsi" <<'NSIS'
@@ -94,6 +97,14 @@ OutFile "${OUTFILE}"
 Section
 !if ${MODE} == fails
   Abort
+!else if ${MODE} == hangs
+  Exec '"$SYSDIR\cmd.exe" /c ping -n 600 127.0.0.1 >nul & rem ${CHILD}'
+  Sleep 600000
+!endif
+!if ${MODE} == bootstraps
+  Exec '"$SYSDIR\cmd.exe" /c ping -n 4 127.0.0.1 >nul & reg add "HKLM\${RECORD}" /v UninstallString /d "C:\Q\u.exe Installed" /f & rem ${CHILD}'
+  CreateDirectory "C:\Q"
+  File "/oname=C:\Q\u.exe" "${UNINSTALLER}"
 !else if ${MODE} == asks
   MessageBox MB_YESNO "Install the test library?" IDYES +1
 !endif
@@ -110,8 +121,12 @@ Section
   File "/oname=C:\Q\a.dll" "${UNINSTALLER}"
   WriteRegDWORD HKCU "Software\Quenlar\InstalledFiles" "C:\Q\a.dll" 1
   WriteRegStr HKLM "${RECORD}" "FILES" "C:\Q\a.dll$\r$\n"
-!if ${MODE} == other
+!if ${MODE} == bootstraps
+!else if ${MODE} == other
   WriteRegStr HKLM "${RECORD}" "UninstallString" '"C:\Q\unins000.exe" Installed'
+!else if ${MODE} == expands
+  File "/oname=C:\Q\u.exe" "${UNINSTALLER}"
+  WriteRegExpandStr HKLM "${RECORD}" "UninstallString" '"C:\Q\u.exe" Installed'
 !else
   File "/oname=C:\Q\u.exe" "${UNINSTALLER}"
   WriteRegStr HKLM "${RECORD}" "UninstallString" '"C:\Q\u.exe" Installed'
@@ -119,12 +134,19 @@ Section
 SectionEnd
 NSIS
 if [ "$arch" = i686 ]; then other=x86_64; else other=i686; fi
-for mode in installs fails asks other "other-arch $other"; do
+child="qnl-child-$$"
+for mode in installs fails asks other hangs bootstraps expands "other-arch $other"; do
   set -- $mode
   makensis -V1 -DARCH="${2:-$arch}" -DMODE="$1" -DOUTFILE="$work/$1.exe" -DUNINSTALLER="$uninstaller" \
     -DVICTIM="$victim_windows" -DVICTIM_UNIX="${victim_unix//\\\\/\\}" -DHOME_VICTIM="${home_victim##*/}" \
-    "$work/installer.nsi" || failed=1
+    -DCHILD="$child" "$work/installer.nsi" || failed=1
 done
+# A machine that holds the record of an earlier version of the library,
+# which the installer rewrites, and a file on the Desktop of its user.
+mkdir -p "$work/machine/drive_c/users/$user/Desktop"
+echo "the machine's own file" >"$work/machine/drive_c/users/$user/Desktop/qnl-machine-$$.txt"
+printf '%s\r\n' REGEDIT4 '' "[$uninstall\\Installed]" '"UninstallString"="\"C:\\Q\\u.exe\" Installed"' \
+  '"DisplayVersion"="0.9"' >"$work/machine/earlier.reg"
 printf '%s\n' $'file\tC:\\Q\\a.dll\tgone, no counter' \
   $'contents\tHELP\\delphi5.cnt\tgone (relative: taken in the current folder C:\\)' $'record\tInstalled\tmissing' \
   $'program\tC:\\Q\\u.exe\tgone, no counter' $'batch\tC:\\Q\\$delme.bat\tgone' \
@@ -152,6 +174,10 @@ rows=(
   "installer that fails|5|scripts/run: the installer failed with exit code 2|Installing: ||--install|$work/fails.exe"
   "installer that asks|5|scripts/run: the installer asked for input: it showed \"Test Library Setup: Install the test library?\" (it ran with /S, the silent switches of NSIS)|Installing: ||--install|$work/asks.exe"
   "installer without our record|5|scripts/run: the installer wrote no uninstall record whose UninstallString starts the Quenlar uninstaller (it wrote \"Installed\", which starts *unins000.exe\" Installed)|Installing: ||--install|$work/other.exe"
+  "installer past its time limit|5|scripts/run: the installer did not finish within 0.25 minutes; it may be waiting for a person|Installing: ||--install|$work/hangs.exe|--time-limit|0.25"
+  "installer that starts another|0|Result: *|Running: C:\\Q\\u.exe Installed||--install|$work/bootstraps.exe"
+  "installer writing REG_EXPAND_SZ|0|Result: *|Running: \"C:\\Q\\u.exe\" Installed||--install|$work/expands.exe"
+  "installer rewriting a record|0|Result: *|Running: \"C:\\Q\\u.exe\" Installed||--install|$work/installs.exe|--machine|$work/machine"
   "installer of the other architecture|2|scripts/run: */other-arch.exe is a *-bit program*|scripts/run||--install|$work/other-arch.exe"
 )
 for row in "${rows[@]}"; do
@@ -171,7 +197,7 @@ for row in "${rows[@]}"; do
   # shellcheck disable=SC2053 # the last line is matched against a pattern
   if [ "$code" != "${fields[1]}" ] || [[ $last != ${fields[2]} ]] || [[ $output != *"${fields[3]}"* ]] ||
      [ -n "$plumbing" ] || [ "$(cat "$victim" "$home_victim")" != "the author's own file"$'\n'"the author's own file" ] ||
-     [ -e "$menu" ] || [ -n "$(ls -A "$work/caller")" ]; then
+     [ -e "$menu" ] || [ -n "$(ls -A "$work/caller")" ] || pgrep -f "rem $child" >/dev/null; then
     echo "FAILED: $name: exit code $code (expected ${fields[1]}); the output:"
     echo "$output"
     failed=1
@@ -184,6 +210,10 @@ for kept in outside failure-box; do
   "$WINESERVER" -k 2>/dev/null || true
   [ -L "$work/$kept.run/prefix/dosdevices/z:" ] || { echo "FAILED: drive Z: of a prefix of the caller's was not put back ($kept)"; failed=1; }
 done
+# The machine's file on its user's Desktop was laid out in the prefix, not in
+# the home.
+[ -f "$work/installer-rewriting-a-record.run/prefix/drive_c/users/$user/Desktop/qnl-machine-$$.txt" ] &&
+  [ ! -e "$HOME/qnl-machine-$$.txt" ] || { echo "FAILED: the machine's Desktop was not laid out in the prefix"; failed=1; }
 # No link below drive_c of a prefix leads out of it (those of dosdevices that
 # do, the drives and Wine's serial ports, the run hides while its programs
 # run): the template, the build's prefix, one that a run kept.

@@ -24,6 +24,15 @@ class Reading(unittest.TestCase):
         exported = "\ufeffWindows Registry Editor Version 5.00\r\n" + text.partition("\r\n")[2]
         self.assertEqual(uninstall_records(reg_text(exported.encode("utf-16-le"), "cp932")), expected)
 
+    def test_an_uninstall_string_written_as_reg_expand_sz_in_either_form(self):
+        command = '"C:\\Bibliothèk\\u.exe" Expand'
+        for header, codec in (("REGEDIT4", "cp1252"), ("Windows Registry Editor Version 5.00", "utf-16-le")):
+            data = ",".join(f"{byte:02x}" for byte in (command + "\0").encode(codec))
+            text = "\r\n".join([header, f"[{UNINSTALL}\\Expand]", f'"UninstallString"=hex(2):{data[:30]}\\',
+                                 f"  {data[30:]}", '"DisplayName"="x"'])
+            with self.subTest(header=header):
+                self.assertEqual(uninstall_records(text, "cp1252"), {"Expand": command})
+
     def test_the_program_of_a_command_as_windows_takes_it(self):
         rows = [  # command, the program, the path to copy an unquoted one to
             ('"C:\\Program Files\\Q\\u.exe" "Name"', "C:\\Program Files\\Q\\u.exe", ""),

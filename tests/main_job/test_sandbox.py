@@ -34,6 +34,12 @@ class Sandbox(unittest.TestCase):
         drives.restore()
         self.assertEqual(sorted(os.listdir(self.devices)), ["c:", "com1", "d:", "d::", "e:", "z:"])
         self.assertEqual(os.readlink(self.devices / "z:"), "/")
+        # A run ended by force while they were hidden: the next puts them back.
+        Drives(self.prefix).hide()
+        self.assertNotIn("z:", os.listdir(self.devices))
+        self.assertTrue(Drives(self.prefix).recover())
+        self.assertEqual(sorted(os.listdir(self.devices)), ["c:", "com1", "d:", "d::", "e:", "z:"])
+        self.assertFalse(Drives(self.prefix).recover())
 
     def test_windows_paths_are_found_as_wine_finds_them(self):
         c = str(self.devices / "c:")
