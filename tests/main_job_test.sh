@@ -77,7 +77,8 @@ echo "#arch=$other" >"$work/other-arch/system.reg"
 # Installers of the architecture that runs here, built with makensis from one
 # script whose MODE says what each does: one that installs a file of its own
 # and a record of this product's uninstaller, writing files outside the
-# prefix on the way (through Z:, \\?\unix\, the Desktop) and a Start-menu
+# prefix on the way (through Z:, \\?\unix\, the Desktop, a link of the
+# machine's) and a Start-menu
 # entry; one that stops, one that asks with a Yes/No box, one
 # whose record starts another program; one that does not end, nor does what
 # it started; one whose record is written by a program that it started and
@@ -116,6 +117,7 @@ Section
   !insertmacro write_over "${VICTIM}"
   !insertmacro write_over "${VICTIM_UNIX}"
   !insertmacro write_over "$DESKTOP\${HOME_VICTIM}"
+  !insertmacro write_over "C:\Q\out\victim.txt"
   CreateShortCut "$SMPROGRAMS\Test Library.lnk" "C:\Q\u.exe"
   SetOutPath "C:\Q"
   File "/oname=C:\Q\a.dll" "${UNINSTALLER}"
@@ -142,8 +144,11 @@ for mode in installs fails asks other hangs bootstraps expands "other-arch $othe
     -DCHILD="$child" "$work/installer.nsi" || failed=1
 done
 # A machine that holds the record of an earlier version of the library,
-# which the installer rewrites, and a file on the Desktop of its user.
-mkdir -p "$work/machine/drive_c/users/$user/Desktop"
+# which the installer rewrites, a file on the Desktop of its user, and a link
+# below drive_c to the folder of the victim, which the installer writes
+# through.
+mkdir -p "$work/machine/drive_c/users/$user/Desktop" "$work/machine/drive_c/Q"
+ln -s "$work" "$work/machine/drive_c/Q/out"
 echo "the machine's own file" >"$work/machine/drive_c/users/$user/Desktop/qnl-machine-$$.txt"
 printf '%s\r\n' REGEDIT4 '' "[$uninstall\\Installed]" '"UninstallString"="\"C:\\Q\\u.exe\" Installed"' \
   '"DisplayVersion"="0.9"' >"$work/machine/earlier.reg"
