@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <regex>
 
 
 #include "platform/unique_handle.h"
@@ -8,6 +12,8 @@
 #include "tests/support/product_keys.h"
 #include "tests/support/sample_installation.h"
 #include "tests/support/scratch.h"
+#include "tests/support/window_watch.h"
+#include "uninstall/done_count.h"
 
 using namespace testing_support;
 using Sample = SampleInstallation;
@@ -96,4 +102,131 @@ TEST(EndToEnd, AContentsFileLockedHalfWayEndsTheRunAndARunAgainRemovesExactlyThe
             ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n" + otherLines);
   EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCountersKey), Lines{kShared + "QnlCore.bpl=1"});
   EXPECT_TRUE(KeyContents(HKEY_LOCAL_MACHINE, Record()).empty());
+}
+
+namespace {
+
+// A quiet run of the sample installation with its log at log; its exit code.
+DWORD RunQuietly(const std::string& log) {
+  DWORD exitCode = 0xFFFFFFFF;
+  EXPECT_EQ(RunWatchingWindows("\"" + Sample::Program() + "\" \"" + Sample::kKeyName + "\" /S \"/LOG=" + log + "\"", &exitCode),
+            Lines{});
+  return exitCode;
+}
+
+// The log's lines after its head (the record, the time, the program file),
+// the failure's code location as "########".
+Lines LogLines(const std::string& log) {
+  const std::string text = std::regex_replace(ReadBytes(log), std::regex(" at [0-9A-F]{8}\\."), " at ########.");
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  Lines lines;
+  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  EXPECT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind("Quenlar uninstall of \"Quenlar Sample Library\", quiet run, ", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], "Program file: " + Sample::Program());
+  lines.erase(lines.begin(), lines.begin() + 2);
+  return lines;
+}
+
+const std::string kLib = kProduct + "\\Lib";
+const std::string kGrid = "File " + kLib + "\\Grid.dcu: counter released to 0, ";
+const std::string kDataGrid = kLib + "\\Win32\\DataGrid.dcu";
+const Lines kFilesAfterTheFirstTwo = {
+    "File " + kShared + "QnlCore.bpl: counter released to 1, kept (another installation uses it)",
+    "File " + kProduct + "\\Help\\Sample.hlp: no counter, kept",
+    "File " + kShared + "QnlTwice.dll: counter released to 1, kept (another installation uses it)",
+    "File " + kShared + "QnlTwice.dll: counter released to 0, deleted",
+    "Phase: product registration of \"Sample Library\", sub-products \"Data Grid\"",
+    "Phase: folders (FOLDERS)"};
+const Lines kFoldersKept = {"Folder " + kProduct + "\\Help: kept, not empty (system code 145)",
+                            "Folder " + kProduct + ": kept, not empty (system code 145)"};
+const Lines kFromTheHelps = {"Phase: help entries (INSTALLEDHELPS)", "Help entry \"qsample.hlp\": its line removed",
+                             "Help entry \"qgrid.hlp\": its line removed", "Phase: the uninstall record",
+                             "Phase: the program file",
+                             "Program file: in use, \"$delme.bat\" started: it deletes the file once the program has ended"};
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines lines;
+  for (const Lines& part : parts) lines.insert(lines.end(), part.begin(), part.end());
+  return lines;
+}
+
+}  // namespace
+
+// The log of a quiet run, line by line: a complete run, a file kept in use,
+// a failure and the run after it, and a run after one that was ended from
+// outside (the to-do list's note).
+TEST(EndToEnd, AQuietRunLogsEachPhaseEachEntrysOutcomeAndWhatEndedIt) {
+  const std::string removed = "Folder " + kLib + "\\Win32: removed";
+  const Lines complete = Join({{"Phase: installed files (FILES)", kGrid + "deleted", "File " + kDataGrid + ": counter released to 0, deleted"},
+                               kFilesAfterTheFirstTwo, {removed, "Folder " + kLib + ": removed"}, kFoldersKept, kFromTheHelps,
+                               {"Completed, exit code 0"}});
+  const struct {
+    const char* name;
+    std::function<std::shared_ptr<void>()> arrange;  // what stays in place for the run
+    DWORD exitCode;
+    Lines lines;
+  } runs[] = {
+      {"complete", [] { return nullptr; }, 0, complete},
+      {"a file in use",
+       [] {
+         return std::make_shared<platform::UniqueFile>(CreateFileA((kLib + "\\Grid.dcu").c_str(), GENERIC_READ, 0, nullptr,
+                                                                   OPEN_EXISTING, 0, nullptr));
+       },
+       0,
+       Join({{"Phase: installed files (FILES)", kGrid + "kept, in use (system code 32)",
+              "File " + kDataGrid + ": counter released to 0, deleted"},
+             kFilesAfterTheFirstTwo, {removed, "Folder " + kLib + ": kept, not empty (system code 145)"}, kFoldersKept,
+             kFromTheHelps, {"Completed, exit code 0"}})},
+      {"a failure",
+       [] {
+         SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "ab");
+         return nullptr;
+       },
+       1,
+       {"Phase: installed files (FILES)", kGrid + "deleted", "Failure:",
+        "Exception ERegistryException in module uninstall.exe at ########.", "Invalid data type for '" + kDataGrid + "'.",
+        "Ended by the failure above, exit code 1"}},
+      {"the run after the failure",
+       [] {
+         SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_DWORD, std::string("\1\0\0\0", 4));
+         return nullptr;
+       },
+       0, Join({{"Phase: installed files (FILES)", "File " + kDataGrid + ": counter released to 0, deleted"},
+                kFilesAfterTheFirstTwo, {removed, "Folder " + kLib + ": removed"}, kFoldersKept, kFromTheHelps,
+                {"Completed, exit code 0"}})},
+      // As a run ended from outside after its second file leaves the record.
+      {"after a run ended from outside",
+       [] {
+         const std::optional<RegistryValue> files = ReadRegistryValue(HKEY_LOCAL_MACHINE, Record(), "FILES");
+         const std::string text = files->bytes.substr(0, files->bytes.find('\0'));
+         unsigned char count[uninstall::kDoneCountSize];
+         uninstall::EncodeDoneCount(uninstall::CountIn(text.data(), text.size(), 2), count);
+         SetRegistryValue(HKEY_LOCAL_MACHINE, Record(), "FILESDONE", REG_BINARY, std::string(count, count + sizeof count));
+         return nullptr;
+       },
+       0,
+       Join({{"Phase: installed files (FILES)",
+              "FILES: an earlier run that was ended from outside did the first 2 of 6 entries; they are passed over, the "
+              "run goes on with the next"},
+             kFilesAfterTheFirstTwo,
+             {"Folder " + kLib + "\\Win32: kept, not empty (system code 145)", "Folder " + kLib + ": kept, not empty (system code 145)"},
+             kFoldersKept, kFromTheHelps, {"Completed, exit code 0"}})},
+  };
+  std::optional<Sample> sample(std::in_place);
+  const ScratchFolder logs;
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.name);
+    const std::string log = logs.File(std::string(run.name) + ".log");
+    {
+      const std::shared_ptr<void> held = run.arrange();
+      EXPECT_EQ(RunQuietly(log), run.exitCode);
+    }
+    EXPECT_EQ(LogLines(log), run.lines);
+    if (run.exitCode == 0) {
+      EXPECT_TRUE(GoneWithin({Sample::Program(), Sample::Batch()}, 20000));
+      sample.emplace();
+    }
+  }
 }
