@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
+
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
+#include "tests/support/window_watch.h"
+#include "uninstall/quiet_run.h"
 #include "uninstall/uninstall_run.h"
 
 using namespace testing_support;
@@ -157,4 +162,151 @@ TEST(UninstallEntry, NoDllBesideTheProgramIsLoadedInARefusalOrAWholeRun) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, run.named ? "Are you sure you want to completely remove the " + record.Name() + "?" : kRefusal);
   }
+}
+
+TEST(UninstallEntry, AQuietRunAsksNothingShowsNoWindowAndSaysByItsExitCodeWhetherTheRecordWasThere) {
+  const struct {
+    const char* words;  // after the key name
+    bool recordThere;
+    DWORD exitCode;
+    std::vector<std::string> windows;
+  } runs[] = {{" /S", true, 0, {}},
+              {" /s", false, static_cast<DWORD>(uninstall::kRecordMissingExitCode), {}},  // and makes no record
+              {" /SILENT", true, 0xDEAD, {"Uninstall"}}};  // not the switch: the confirmation waits
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.words);
+    const ScratchRecord record;
+    if (run.recordThere) record.SetValue("PRODUCTNAME", REG_SZ, std::string("P\0", 2));
+    const Uninstaller uninstaller;
+    const ScratchFolder logs;
+    DWORD exitCode = 0;
+    const std::string line = "\"" + uninstaller.exe + "\" " + record.Name() + run.words + " /LOG=" + logs.File("u.log");
+    EXPECT_EQ(RunWatchingWindows(line, &exitCode, 3000), run.windows);
+    EXPECT_EQ(exitCode, run.exitCode);
+    EXPECT_EQ(record.Exists(), exitCode == 0xDEAD);
+    if (exitCode != 0xDEAD) {
+      EXPECT_TRUE(GoneWithin({uninstaller.exe, uninstaller.folder.File("$delme.bat")}, 20000));
+    }
+  }
+}
+
+namespace {
+
+// "Quenlar Uninstall YYYY-MM-DD #NNN" in the temporary folder, today.
+std::string DefaultLogFolder(int number) {
+  char temp[MAX_PATH + 1];
+  const DWORD length = GetTempPathA(sizeof temp, temp);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char name[64];
+  std::snprintf(name, sizeof name, "Quenlar Uninstall %04u-%02u-%02u #%03d", now.wYear, now.wMonth, now.wDay, number);
+  return std::string(temp, length) + name;
+}
+
+using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+using UnixName = char*(CDECL*)(LPCWSTR);
+
+template <typename Function>
+Function Kernel32Function(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
+// The host's name of a path below an existing folder (Wine's own call).
+std::string UnixNameOf(const std::string& path) {
+  const auto unixName = Kernel32Function<UnixName>("wine_get_unix_file_name");
+  const std::wstring wide(path.begin(), path.end());
+  char* name = unixName ? unixName(wide.c_str()) : nullptr;
+  const std::string result = name ? name : "";
+  if (name) HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Starts a host program (Wine starts one as any other) for a host command
+// line; its end is not waited for: Wine gives no handle that tells it.
+void StartHostProgram(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  platform::UniqueProcessInformation started;
+  std::string line = commandLine;
+  CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started.Receive());
+}
+
+// A symbolic link at path to target: the system's, or where Wine makes none
+// the host's, made by its ln. False where neither can be made.
+bool PlantLink(const std::string& path, const std::string& target) {
+  const auto create = Kernel32Function<CreateLink>("CreateSymbolicLinkA");
+  if (create) create(path.c_str(), target.c_str(), 0);
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    StartHostProgram("Z:\\bin\\ln -s \"" + UnixNameOf(target) + "\" \"" + UnixNameOf(path) + "\"");
+  for (int i = 0; i < 200 && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Removes the link itself (Wine's DeleteFileA leaves a host link) by the
+// host's rm.
+void RemoveLink(const std::string& path) {
+  StartHostProgram("Z:\\bin\\rm -f \"" + UnixNameOf(path) + "\"");
+  for (int i = 0; i < 200 && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
+}
+
+}  // namespace
+
+// Whatever another user put under the log's name (a file, a link to a file
+// of theirs or of the system's) is never opened, written or followed: at a
+// name given, the run ends before it does anything (exit code 1, in the
+// interactive run the failure box); at the default place the next free
+// folder is taken. The log gives no one else any right.
+TEST(UninstallEntry, TheLogIsMadeNewAndPrivateAndNothingPlantedUnderItsNameIsFollowed) {
+  const ScratchFolder planted;
+  const std::string target = planted.File("target.txt");
+  WriteBytes(target, "someone else's");
+  WriteBytes(planted.File("planted.log"), "planted");
+  const bool linked = PlantLink(planted.File("link.log"), target);
+  // The default place's first two names taken: by a file, and by a link.
+  WriteBytes(DefaultLogFolder(1), "planted");
+  EXPECT_TRUE(PlantLink(DefaultLogFolder(2), target));
+  const struct {
+    std::string words;
+    bool quiet;
+    std::string log;  // where the run's log must be; empty: none may be made
+  } runs[] = {{" /S \"/LOG=" + planted.File("planted.log") + "\"", true, ""},
+              {" \"/LOG=" + planted.File("planted.log") + "\"", false, ""},
+              {" /S \"/LOG=" + planted.File("link.log") + "\"", true, ""},
+              {" /S", true, DefaultLogFolder(3) + "\\Uninstall.log"}};
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.words);
+    if (run.words.find("link.log") != std::string::npos && !linked) {
+      ADD_FAILURE() << "no symbolic link could be planted";
+      continue;
+    }
+    const ScratchRecord record;
+    record.SetValue("PRODUCTNAME", REG_SZ, std::string("P\0", 2));
+    const Uninstaller uninstaller;
+    DWORD exitCode = 0;
+    const std::vector<SeenBox> boxes = RunAndAnswer("\"" + uninstaller.exe + "\" " + record.Name() + run.words, {}, &exitCode);
+    EXPECT_EQ(ReadBytes(planted.File("planted.log")), "planted");
+    EXPECT_EQ(ReadBytes(target), "someone else's");
+    EXPECT_EQ(ReadBytes(DefaultLogFolder(1)), "planted");
+    EXPECT_EQ(boxes.size(), run.quiet ? 0u : 1u);
+    if (run.log.empty()) {
+      EXPECT_EQ(exitCode, 1u);
+      EXPECT_TRUE(record.Exists());  // nothing done
+      if (!run.quiet) {
+        EXPECT_EQ(boxes[0].caption, "Application Error");
+        EXPECT_EQ(boxes[0].text.substr(boxes[0].text.find('\n') + 1), "I/O error 80.");
+      }
+      continue;
+    }
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_FALSE(record.Exists());
+    const std::string text = ReadBytes(run.log);
+    EXPECT_EQ(text.rfind("Quenlar uninstall of \"" + record.Name() + "\", quiet run, ", 0), 0u) << text;
+    EXPECT_FALSE(AllowsOthers(FileDaclText(run.log))) << FileDaclText(run.log);
+    EXPECT_TRUE(GoneWithin({uninstaller.exe, uninstaller.folder.File("$delme.bat")}, 20000));
+    DeleteFileA(run.log.c_str());
+    RemoveDirectoryA(DefaultLogFolder(3).c_str());
+  }
+  DeleteFileA(DefaultLogFolder(1).c_str());
+  RemoveLink(DefaultLogFolder(2));
+  RemoveLink(planted.File("link.log"));
 }
