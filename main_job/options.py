@@ -27,6 +27,7 @@ class Options:
     codepages: list = field(default_factory=list)
     build: bool = True
     help: bool = False
+    quiet: bool = False  # the quiet uninstall (/S); in a table beside the run after Yes
 
     @property
     def table(self):
@@ -60,6 +61,8 @@ def read_arguments(arguments):
             setattr(options, VALUED[argument], value)
         elif argument == "--no-build":
             options.build = False
+        elif argument == "--quiet":
+            options.quiet = True
         elif argument == "--help":
             options.help = True
             return options
