@@ -272,7 +272,8 @@ TEST(UninstallEntry, TheLogIsMadeNewAndPrivateAndNothingPlantedUnderItsNameIsFol
   } runs[] = {{" /S \"/LOG=" + planted.File("planted.log") + "\"", true, ""},
               {" \"/LOG=" + planted.File("planted.log") + "\"", false, ""},
               {" /S \"/LOG=" + planted.File("link.log") + "\"", true, ""},
-              {" /S", true, DefaultLogFolder(3) + "\\Uninstall.log"}};
+              {" /S", true, DefaultLogFolder(3) + "\\Uninstall.log"},
+              {" /log", false, DefaultLogFolder(3) + "\\Uninstall.log"}};  // asked for, after the confirmation
   for (const auto& run : runs) {
     SCOPED_TRACE(run.words);
     if (run.words.find("link.log") != std::string::npos && !linked) {
@@ -283,7 +284,8 @@ TEST(UninstallEntry, TheLogIsMadeNewAndPrivateAndNothingPlantedUnderItsNameIsFol
     record.SetValue("PRODUCTNAME", REG_SZ, std::string("P\0", 2));
     const Uninstaller uninstaller;
     DWORD exitCode = 0;
-    const std::vector<SeenBox> boxes = RunAndAnswer("\"" + uninstaller.exe + "\" " + record.Name() + run.words, {}, &exitCode);
+    const std::vector<SeenBox> boxes =
+        RunAndAnswer("\"" + uninstaller.exe + "\" " + record.Name() + run.words, {{"Uninstall", IDYES}}, &exitCode);
     EXPECT_EQ(ReadBytes(planted.File("planted.log")), "planted");
     EXPECT_EQ(ReadBytes(target), "someone else's");
     EXPECT_EQ(ReadBytes(DefaultLogFolder(1)), "planted");
@@ -300,7 +302,9 @@ TEST(UninstallEntry, TheLogIsMadeNewAndPrivateAndNothingPlantedUnderItsNameIsFol
     EXPECT_EQ(exitCode, 0u);
     EXPECT_FALSE(record.Exists());
     const std::string text = ReadBytes(run.log);
-    EXPECT_EQ(text.rfind("Quenlar uninstall of \"" + record.Name() + "\", quiet run, ", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("Quenlar uninstall of \"" + record.Name() + (run.quiet ? "\", quiet run, " : "\", interactive run, "), 0), 0u)
+        << text;
+    EXPECT_EQ(text.substr(text.size() - 26), "\r\nCompleted, exit code 0\r\n");
     EXPECT_FALSE(AllowsOthers(FileDaclText(run.log))) << FileDaclText(run.log);
     EXPECT_TRUE(GoneWithin({uninstaller.exe, uninstaller.folder.File("$delme.bat")}, 20000));
     DeleteFileA(run.log.c_str());
