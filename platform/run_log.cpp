@@ -36,6 +36,11 @@ class LineWriter {
   std::size_t used_ = 0;
 };
 
+// The count last digits of value, the last of them at last.
+void PutDigits(char* last, unsigned value, int count) noexcept {
+  for (; count > 0; --count, value /= 10) *last-- = static_cast<char>('0' + value % 10);
+}
+
 }  // namespace
 
 void OpenRunLog(const std::string& path, SECURITY_ATTRIBUTES* security) {
@@ -49,12 +54,13 @@ std::string OpenDefaultRunLog(SECURITY_ATTRIBUTES* security) {
   char temp[MAX_PATH + 1];
   const DWORD length = GetTempPathA(sizeof temp, temp);
   if (length == 0 || length >= sizeof temp) RaiseInOutError(length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
+  const LocalTimeText now;
   // GetTempPathA ends the folder with a backslash of its own.
+  const std::string stem = std::string(temp, length) + "Quenlar Uninstall " + std::string(now.Date()) + " #";
   for (int number = 1; number <= 999; ++number) {
-    const std::string folder = std::string(temp, length) + "Quenlar Uninstall " + PaddedDecimal(now.wYear, 4) + "-" +
-                               PaddedDecimal(now.wMonth, 2) + "-" + PaddedDecimal(now.wDay, 2) + " #" + PaddedDecimal(number, 3);
+    char digits[4] = {};
+    PutDigits(digits + 2, number, 3);
+    const std::string folder = stem + digits;
     if (CreateDirectoryA(folder.c_str(), security)) {
       const std::string path = folder + "\\Uninstall.log";
       OpenRunLog(path, security);
@@ -87,6 +93,17 @@ void LogText(std::string_view text) noexcept {
   }
 }
 
+LocalTimeText::LocalTimeText() noexcept {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  PutDigits(text_ + 3, now.wYear, 4);
+  PutDigits(text_ + 6, now.wMonth, 2);
+  PutDigits(text_ + 9, now.wDay, 2);
+  PutDigits(text_ + 12, now.wHour, 2);
+  PutDigits(text_ + 15, now.wMinute, 2);
+  PutDigits(text_ + 18, now.wSecond, 2);
+}
+
 DecimalText::DecimalText(long number) noexcept {
   unsigned long magnitude = number < 0 ? 0ul - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
   do {
@@ -94,16 +111,6 @@ DecimalText::DecimalText(long number) noexcept {
     magnitude /= 10;
   } while (magnitude != 0);
   if (number < 0) digits_[--start_] = '-';
-}
-
-}  // namespace platform
-
-namespace platform {
-
-std::string PaddedDecimal(long number, std::size_t width) {
-  std::string text(DecimalText(number).View());
-  if (text.size() < width) text.insert(0, width - text.size(), '0');
-  return text;
 }
 
 }  // namespace platform

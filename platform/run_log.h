@@ -53,7 +53,15 @@ class DecimalText {
   std::size_t start_ = sizeof digits_;
 };
 
-// The number in decimal, at least width digits with zeros before it.
-std::string PaddedDecimal(long number, std::size_t width);
+// The local time now, as "YYYY-MM-DD" and "hh:mm:ss", in room of its own.
+class LocalTimeText {
+ public:
+  LocalTimeText() noexcept;
+  std::string_view Date() const noexcept { return {text_, 10}; }
+  std::string_view Time() const noexcept { return {text_ + 11, 8}; }
+
+ private:
+  char text_[20] = "0000-00-00 00:00:00";
+};
 
 }  // namespace platform

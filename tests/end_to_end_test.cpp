@@ -2,6 +2,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <cstring>
+#include <map>
 #include <regex>
 
 
@@ -130,25 +132,26 @@ Lines LogLines(const std::string& log) {
 }
 
 const std::string kLib = kProduct + "\\Lib";
-const std::string kGrid = "File " + kLib + "\\Grid.dcu: counter released to 0, ";
-const std::string kDataGrid = kLib + "\\Win32\\DataGrid.dcu";
-const Lines kFilesAfterTheFirstTwo = {
-    "File " + kShared + "QnlCore.bpl: counter released to 1, kept (another installation uses it)",
-    "File " + kProduct + "\\Help\\Sample.hlp: no counter, kept",
-    "File " + kShared + "QnlTwice.dll: counter released to 1, kept (another installation uses it)",
-    "File " + kShared + "QnlTwice.dll: counter released to 0, deleted",
-    "Phase: product registration of \"Sample Library\", sub-products \"Data Grid\"",
-    "Phase: folders (FOLDERS)"};
-const Lines kFoldersKept = {"Folder " + kProduct + "\\Help: kept, not empty (system code 145)",
-                            "Folder " + kProduct + ": kept, not empty (system code 145)"};
-const Lines kFromTheHelps = {"Phase: help entries (INSTALLEDHELPS)", "Help entry \"qsample.hlp\": its line removed",
-                             "Help entry \"qgrid.hlp\": its line removed", "Phase: the uninstall record",
-                             "Phase: the program file",
-                             "Program file: in use, \"$delme.bat\" started: it deletes the file once the program has ended"};
+const std::string kNotEmpty = ": kept, not empty (system code 145)";
+const std::string kKept = ", kept (another installation uses it)";
+const Lines kComplete = {
+    "Phase: installed files (FILES)", "File " + kLib + "\\Grid.dcu: counter released to 0, deleted",
+    "File " + kLib + "\\Win32\\DataGrid.dcu: counter released to 0, deleted",
+    "File " + kShared + "QnlCore.bpl: counter released to 1" + kKept, "File " + kProduct + "\\Help\\Sample.hlp: no counter, kept",
+    "File " + kShared + "QnlTwice.dll: counter released to 1" + kKept, "File " + kShared + "QnlTwice.dll: counter released to 0, deleted",
+    "Phase: product registration of \"Sample Library\", sub-products \"Data Grid\"", "Phase: folders (FOLDERS)",
+    "Folder " + kLib + "\\Win32: removed", "Folder " + kLib + ": removed", "Folder " + kProduct + "\\Help" + kNotEmpty,
+    "Folder " + kProduct + kNotEmpty, "Phase: help entries (INSTALLEDHELPS)", "Help entry \"qsample.hlp\": its line removed",
+    "Help entry \"qgrid.hlp\": its line removed", "Phase: the uninstall record", "Phase: the program file",
+    "Program file: in use, \"$delme.bat\" started: it deletes the file once the program has ended", "Completed, exit code 0"};
 
-Lines Join(std::initializer_list<Lines> parts) {
+// The complete run's lines with those of the indexes given changed ("" drops one).
+Lines CompleteWith(const std::map<std::size_t, std::string>& changed) {
   Lines lines;
-  for (const Lines& part : parts) lines.insert(lines.end(), part.begin(), part.end());
+  for (std::size_t i = 0; i < kComplete.size(); ++i) {
+    const auto change = changed.find(i);
+    if (change == changed.end() || !change->second.empty()) lines.push_back(change == changed.end() ? kComplete[i] : change->second);
+  }
   return lines;
 }
 
@@ -158,61 +161,39 @@ Lines Join(std::initializer_list<Lines> parts) {
 // a failure and the run after it, and a run after one that was ended from
 // outside (the to-do list's note).
 TEST(EndToEnd, AQuietRunLogsEachPhaseEachEntrysOutcomeAndWhatEndedIt) {
-  const std::string removed = "Folder " + kLib + "\\Win32: removed";
-  const Lines complete = Join({{"Phase: installed files (FILES)", kGrid + "deleted", "File " + kDataGrid + ": counter released to 0, deleted"},
-                               kFilesAfterTheFirstTwo, {removed, "Folder " + kLib + ": removed"}, kFoldersKept, kFromTheHelps,
-                               {"Completed, exit code 0"}});
+  const std::string dataGrid = kLib + "\\Win32\\DataGrid.dcu";
   const struct {
     const char* name;
     std::function<std::shared_ptr<void>()> arrange;  // what stays in place for the run
     DWORD exitCode;
     Lines lines;
   } runs[] = {
-      {"complete", [] { return nullptr; }, 0, complete},
+      {"complete", [] { return nullptr; }, 0, kComplete},
       {"a file in use",
        [] {
-         return std::make_shared<platform::UniqueFile>(CreateFileA((kLib + "\\Grid.dcu").c_str(), GENERIC_READ, 0, nullptr,
-                                                                   OPEN_EXISTING, 0, nullptr));
+         return std::make_shared<platform::UniqueFile>(
+             CreateFileA((kLib + "\\Grid.dcu").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
        },
-       0,
-       Join({{"Phase: installed files (FILES)", kGrid + "kept, in use (system code 32)",
-              "File " + kDataGrid + ": counter released to 0, deleted"},
-             kFilesAfterTheFirstTwo, {removed, "Folder " + kLib + ": kept, not empty (system code 145)"}, kFoldersKept,
-             kFromTheHelps, {"Completed, exit code 0"}})},
-      {"a failure",
-       [] {
-         SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "ab");
-         return nullptr;
-       },
-       1,
-       {"Phase: installed files (FILES)", kGrid + "deleted", "Failure:",
-        "Exception ERegistryException in module uninstall.exe at ########.", "Invalid data type for '" + kDataGrid + "'.",
-        "Ended by the failure above, exit code 1"}},
+       0, CompleteWith({{1, "File " + kLib + "\\Grid.dcu: counter released to 0, kept, in use (system code 32)"},
+                        {10, "Folder " + kLib + kNotEmpty}})},
+      {"a failure", [=] { return SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, dataGrid, REG_SZ, "ab"), nullptr; }, 1,
+       {kComplete[0], kComplete[1], "Failure:", "Exception ERegistryException in module uninstall.exe at ########.",
+        "Invalid data type for '" + dataGrid + "'.", "Ended by the failure above, exit code 1"}},
       {"the run after the failure",
-       [] {
-         SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_DWORD, std::string("\1\0\0\0", 4));
-         return nullptr;
-       },
-       0, Join({{"Phase: installed files (FILES)", "File " + kDataGrid + ": counter released to 0, deleted"},
-                kFilesAfterTheFirstTwo, {removed, "Folder " + kLib + ": removed"}, kFoldersKept, kFromTheHelps,
-                {"Completed, exit code 0"}})},
+       [=] { return SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, dataGrid, REG_DWORD, std::string("\1\0\0\0", 4)), nullptr; },
+       0, CompleteWith({{1, ""}})},
       // As a run ended from outside after its second file leaves the record.
       {"after a run ended from outside",
        [] {
-         const std::optional<RegistryValue> files = ReadRegistryValue(HKEY_LOCAL_MACHINE, Record(), "FILES");
-         const std::string text = files->bytes.substr(0, files->bytes.find('\0'));
+         const std::string files = ReadRegistryValue(HKEY_LOCAL_MACHINE, Record(), "FILES")->bytes;
          unsigned char count[uninstall::kDoneCountSize];
-         uninstall::EncodeDoneCount(uninstall::CountIn(text.data(), text.size(), 2), count);
+         uninstall::EncodeDoneCount(uninstall::CountIn(files.c_str(), std::strlen(files.c_str()), 2), count);
          SetRegistryValue(HKEY_LOCAL_MACHINE, Record(), "FILESDONE", REG_BINARY, std::string(count, count + sizeof count));
          return nullptr;
        },
-       0,
-       Join({{"Phase: installed files (FILES)",
-              "FILES: an earlier run that was ended from outside did the first 2 of 6 entries; they are passed over, the "
-              "run goes on with the next"},
-             kFilesAfterTheFirstTwo,
-             {"Folder " + kLib + "\\Win32: kept, not empty (system code 145)", "Folder " + kLib + ": kept, not empty (system code 145)"},
-             kFoldersKept, kFromTheHelps, {"Completed, exit code 0"}})},
+       0, CompleteWith({{1, "FILES: an earlier run that was ended from outside did the first 2 of 6 entries; they are "
+                            "passed over, the run goes on with the next"},
+                        {2, ""}, {9, "Folder " + kLib + "\\Win32" + kNotEmpty}, {10, "Folder " + kLib + kNotEmpty}})},
   };
   std::optional<Sample> sample(std::in_place);
   const ScratchFolder logs;

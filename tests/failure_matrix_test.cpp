@@ -238,7 +238,6 @@ struct Row {  // NOLINT(clang-analyzer-optin.performance.Padding): its fields as
   std::vector<std::string> countersAfter = {kCore + "=1"};
   std::string contentsAfter = kContentsAfter;
 };
-void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 const Progress kFilesFailed{1, false, false, false, 0, false, false};
 const Progress kRegistrationFailed{3, false, false, false, 0, false, false};
@@ -341,50 +340,40 @@ const Row kRows[] = {
 // Each row runs as a test of its own, within the time that one row needs.
 static_assert(2 * std::size(kRows) == QNL_TEST_ROWS, "ROWS of failure_matrix_tests in tests/CMakeLists.txt");
 
-// A row as Windows starts the uninstaller ("Add/Remove Programs", the user
-// answering Yes), or quietly as a deployment tool starts it: "/S" and a log.
+// A row as Windows starts the uninstaller (the user answering Yes), or
+// quietly as a deployment tool starts it: "/S" and a log.
 using Case = std::tuple<Row, bool>;
 const Row& RowOf(const Case& c) { return std::get<0>(c); }
 bool Quiet(const Case& c) { return std::get<1>(c); }
-void PrintTo(const Case& c, std::ostream* out) {
-  PrintTo(RowOf(c), out);
-  *out << (Quiet(c) ? " quiet" : "");
-}
-// The windows that a quiet run showed, as an outcome's boxes.
-void AddWindows(const std::vector<std::string>& titles, EntryOutcome& outcome) {
-  for (const std::string& title : titles) {
-    outcome.boxes.emplace_back();
-    outcome.boxes.back().caption = title;
-  }
-}
+void PrintTo(const Case& c, std::ostream* out) { *out << RowOf(c).name << (Quiet(c) ? " quiet" : ""); }
 
 std::string Arguments(bool quiet, const std::string& log) {
   return " \"" + std::string(Sample::kKeyName) + "\"" + (quiet ? " /S \"/LOG=" + log + "\"" : "");
 }
 
 // Runs the uninstaller on the sample installation with the row's fault in
-// place for the length of the run. A quiet run's outcome lists, in place of
-// boxes, every window that the run showed.
+// place for the length of the run. A quiet run's boxes are, by their
+// captions, every window that it showed.
 EntryOutcome RunWith(const Row& row, bool quiet, const std::string& log) {
   const Held held = row.arrange();
   const std::map<std::string, int> answers = {{"Uninstall", IDYES}};
-  std::optional<WindowWatch> windows;
-  if (row.inProcess) {
-    if (quiet) windows.emplace(GetCurrentProcessId());
-    EntryOutcome outcome = RunEntryInProcess(kProgram, Arguments(quiet, log), answers, row.kind == kEndedKind);
-    if (quiet) AddWindows(windows->Seen(), outcome);
-    return outcome;
-  }
+  const std::string arguments = Arguments(quiet, log);
+  EntryOutcome outcome{{}, 0};
   DWORD exitCode = 0;
-  const std::string command = "\"" + kProgram + "\"" + Arguments(quiet, log);
-  if (quiet) {
-    EntryOutcome outcome{{}, 0};
-    AddWindows(RunWatchingWindows(command, &exitCode), outcome);
-    outcome.exitCode = static_cast<int>(exitCode);
-    return outcome;
-  }
-  std::vector<SeenBox> boxes = RunAndAnswer(command, answers, &exitCode);
-  return {std::move(boxes), static_cast<int>(exitCode)};
+  std::vector<std::string> windows;
+  if (row.inProcess && quiet)
+    windows = WindowsShownDuring(GetCurrentProcessId(), [&] {
+      outcome = RunEntryInProcess(kProgram, arguments, answers, row.kind == kEndedKind);
+    });
+  else if (row.inProcess)
+    return RunEntryInProcess(kProgram, arguments, answers, row.kind == kEndedKind);
+  else if (quiet)
+    windows = RunWatchingWindows("\"" + kProgram + "\"" + arguments, &exitCode);
+  else
+    outcome.boxes = RunAndAnswer("\"" + kProgram + "\"" + arguments, answers, &exitCode);
+  if (!row.inProcess) outcome.exitCode = static_cast<int>(exitCode);
+  for (const std::string& title : windows) outcome.boxes.emplace_back().caption = title;
+  return outcome;
 }
 
 // A fresh sample installation per row. Before it goes, files that a row made
@@ -425,31 +414,24 @@ void ExpectTheRowsBox(const Row& row, const EntryOutcome& outcome) {
   EXPECT_EQ(outcome.exitCode, 1);
 }
 
-// A quiet run shows no window, ends with 0 or 1 (or as the run ended from
-// outside ends), and its log ends with what ended it: the failure's full
-// text, or the completed run's line; a run ended from outside leaves whole
-// lines.
+// A quiet run shows no window, ends with 0 or 1 (or as a run ended from
+// outside ends), and its log ends with whole lines: the completed run's, or
+// the failure's full text.
 void ExpectTheQuietEnd(const Row& row, const EntryOutcome& outcome, const std::string& log) {
   EXPECT_TRUE(outcome.boxes.empty()) << outcome.boxes[0].caption;
+  const bool ended = row.kind == kEndedKind;
+  EXPECT_EQ(outcome.exitCode, ended ? kEnded : *row.kind ? 1 : 0);
   const std::string text = ReadBytes(log);
-  ASSERT_GE(text.size(), 2u);
-  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-  if (row.kind == kEndedKind) {
-    EXPECT_EQ(outcome.exitCode, kEnded);
-    return;
+  const std::string tail = ended      ? "\r\n"
+                           : *row.kind ? row.message + ".\r\nEnded by the failure above, exit code 1\r\n"
+                                       : "\r\nCompleted, exit code 0\r\n";
+  EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail) << text;
+  if (*row.kind && !ended) {
+    EXPECT_NE(text.find("\r\nFailure:\r\nException " + std::string(row.kind) + " in module "), std::string::npos) << text;
   }
   if (!*row.kind) {
-    EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_TRUE(GoneWithin({kProgram, Sample::Batch()}, 20000));
-    EXPECT_NE(text.find("\r\nCompleted, exit code 0\r\n"), std::string::npos) << text;
-    return;
   }
-  EXPECT_EQ(outcome.exitCode, 1);
-  const std::string end = "\r\nFailure:\r\nException " + std::string(row.kind) + " in module ";
-  const std::size_t failure = text.find(end);
-  ASSERT_NE(failure, std::string::npos) << text;
-  const std::size_t message = text.find("\r\n", failure + end.size()) + 2;
-  EXPECT_EQ(text.substr(message), row.message + ".\r\nEnded by the failure above, exit code 1\r\n");
 }
 
 }  // namespace

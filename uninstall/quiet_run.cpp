@@ -13,13 +13,6 @@ namespace {
 using platform::DecimalText;
 using platform::LogLine;
 
-std::string LocalTimeText() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  return platform::PaddedDecimal(now.wYear, 4) + "-" + platform::PaddedDecimal(now.wMonth, 2) + "-" + platform::PaddedDecimal(now.wDay, 2) + " " + platform::PaddedDecimal(now.wHour, 2) +
-         ":" + platform::PaddedDecimal(now.wMinute, 2) + ":" + platform::PaddedDecimal(now.wSecond, 2);
-}
-
 }  // namespace
 
 void StartRunLog(const RunSwitches& switches) {
@@ -32,7 +25,9 @@ void StartRunLog(const RunSwitches& switches) {
     platform::OpenDefaultRunLog(security.Attributes());
   else
     platform::OpenRunLog(switches.logPath, security.Attributes());
-  LogLine({"Quenlar uninstall of \"", UninstallKeyName(), switches.quiet ? "\", quiet run, " : "\", interactive run, ", LocalTimeText()});
+  const platform::LocalTimeText now;
+  LogLine({"Quenlar uninstall of \"", UninstallKeyName(), switches.quiet ? "\", quiet run, " : "\", interactive run, ",
+           now.Date(), " ", now.Time()});
   LogLine({"Program file: ", CommandArgument(0)});
 }
 

@@ -1,48 +1,45 @@
 #include "tests/support/window_watch.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "platform/unique_handle.h"
 
 namespace testing_support {
+namespace {
 
-WindowWatch::WindowWatch(DWORD processId) : processId_(processId) {
-  thread_ = CreateThread(nullptr, 0, &WindowWatch::Watch, this, 0, nullptr);
-}
-
-WindowWatch::~WindowWatch() { Seen(); }
-
-std::vector<std::string> WindowWatch::Seen() {
-  if (thread_) {
-    InterlockedExchange(&stop_, 1);
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    thread_ = nullptr;
-  }
-  return titles_;
-}
-
-DWORD WINAPI WindowWatch::Watch(void* param) {
-  auto* self = static_cast<WindowWatch*>(param);
-  while (!self->stop_) {
-    EnumWindows(&WindowWatch::Look, reinterpret_cast<LPARAM>(self));
-    Sleep(1);
-  }
-  return 0;
-}
-
-BOOL CALLBACK WindowWatch::Look(HWND window, LPARAM param) {
-  auto* self = reinterpret_cast<WindowWatch*>(param);  // NOLINT(performance-no-int-to-ptr): EnumWindows passes it so
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != self->processId_ || !IsWindowVisible(window) ||
-      std::find(self->windows_.begin(), self->windows_.end(), window) != self->windows_.end())
+struct Watch {
+  DWORD processId;
+  std::vector<HWND> windows;
+  std::vector<std::string> titles;
+  static BOOL CALLBACK Look(HWND window, LPARAM param) {
+    auto* self = reinterpret_cast<Watch*>(param);  // NOLINT(performance-no-int-to-ptr): EnumWindows passes it so
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == self->processId && IsWindowVisible(window) &&
+        std::find(self->windows.begin(), self->windows.end(), window) == self->windows.end()) {
+      char title[256] = {};
+      GetWindowTextA(window, title, sizeof title);
+      self->windows.push_back(window);
+      self->titles.emplace_back(title);
+    }
     return TRUE;
-  char title[256] = {};
-  GetWindowTextA(window, title, sizeof title);
-  self->windows_.push_back(window);
-  self->titles_.push_back(title);
-  return TRUE;
+  }
+};
+
+}  // namespace
+
+std::vector<std::string> WindowsShownDuring(DWORD processId, const std::function<void()>& run) {
+  Watch watch{processId, {}, {}};
+  std::atomic<bool> done{false};
+  std::thread looking([&] {
+    for (; !done; Sleep(1)) EnumWindows(&Watch::Look, reinterpret_cast<LPARAM>(&watch));
+  });
+  run();
+  done = true;
+  looking.join();
+  return watch.titles;
 }
 
 std::vector<std::string> RunWatchingWindows(const std::string& commandLine, DWORD* exitCode, DWORD timeoutMs) {
@@ -54,12 +51,13 @@ std::vector<std::string> RunWatchingWindows(const std::string& commandLine, DWOR
   if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
                       created.Receive()))
     return {"<not started>"};
-  WindowWatch watch(created.Get().dwProcessId);
-  ResumeThread(created.Get().hThread);
-  if (WaitForSingleObject(created.Get().hProcess, timeoutMs) == WAIT_TIMEOUT) TerminateProcess(created.Get().hProcess, 0xDEAD);
-  WaitForSingleObject(created.Get().hProcess, INFINITE);
-  GetExitCodeProcess(created.Get().hProcess, exitCode);
-  return watch.Seen();
+  const PROCESS_INFORMATION& process = created.Get();
+  return WindowsShownDuring(process.dwProcessId, [&] {
+    ResumeThread(process.hThread);
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 0xDEAD);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, exitCode);
+  });
 }
 
 }  // namespace testing_support

@@ -1,31 +1,16 @@
-// Every visible top-level window that a process shows, for runs that must
-// show none: watched from a thread of its own, every millisecond.
+// The visible top-level windows that a process shows, for runs that must show none.
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
-class WindowWatch {
- public:
-  explicit WindowWatch(DWORD processId);
-  ~WindowWatch();
-  WindowWatch(const WindowWatch&) = delete;
-  WindowWatch& operator=(const WindowWatch&) = delete;
-  // Stops watching; the titles of the windows seen, each once, in the order seen.
-  std::vector<std::string> Seen();
-
- private:
-  static DWORD WINAPI Watch(void* param);
-  static BOOL CALLBACK Look(HWND window, LPARAM param);
-  DWORD processId_;
-  std::vector<HWND> windows_;
-  std::vector<std::string> titles_;
-  volatile LONG stop_ = 0;
-  HANDLE thread_ = nullptr;
-};
+// The titles of the windows that the process shows while run runs, each once,
+// as seen by a look every millisecond from a thread of its own.
+std::vector<std::string> WindowsShownDuring(DWORD processId, const std::function<void()>& run);
 
 // Starts commandLine (suspended until its windows are watched), waits for it
 // to end (ending it after timeoutMs) and gives the windows that it showed.
