@@ -32,7 +32,7 @@ class LineWriter {
     WriteFile(g_log.Get(), buffer_, static_cast<DWORD>(used_), &written, nullptr);
     used_ = 0;
   }
-  char buffer_[512];
+  char buffer_[512] = {};
   std::size_t used_ = 0;
 };
 
@@ -62,7 +62,7 @@ std::string OpenDefaultRunLog(SECURITY_ATTRIBUTES* security) {
     PutDigits(digits + 2, number, 3);
     const std::string folder = stem + digits;
     if (CreateDirectoryA(folder.c_str(), security)) {
-      const std::string path = folder + "\\Uninstall.log";
+      std::string path = folder + "\\Uninstall.log";
       OpenRunLog(path, security);
       return path;
     }

@@ -145,6 +145,12 @@ const Lines kComplete = {
     "Help entry \"qgrid.hlp\": its line removed", "Phase: the uninstall record", "Phase: the program file",
     "Program file: in use, \"$delme.bat\" started: it deletes the file once the program has ended", "Completed, exit code 0"};
 
+// The file's counter set so; nothing to hold for the run.
+std::shared_ptr<void> Counter(const std::string& file, DWORD type, const std::string& data) {
+  SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, file, type, data);
+  return nullptr;
+}
+
 // The complete run's lines with those of the indexes given changed ("" drops one).
 Lines CompleteWith(const std::map<std::size_t, std::string>& changed) {
   Lines lines;
@@ -176,11 +182,11 @@ TEST(EndToEnd, AQuietRunLogsEachPhaseEachEntrysOutcomeAndWhatEndedIt) {
        },
        0, CompleteWith({{1, "File " + kLib + "\\Grid.dcu: counter released to 0, kept, in use (system code 32)"},
                         {10, "Folder " + kLib + kNotEmpty}})},
-      {"a failure", [=] { return SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, dataGrid, REG_SZ, "ab"), nullptr; }, 1,
+      {"a failure", [=] { return Counter(dataGrid, REG_SZ, "ab"); }, 1,
        {kComplete[0], kComplete[1], "Failure:", "Exception ERegistryException in module uninstall.exe at ########.",
         "Invalid data type for '" + dataGrid + "'.", "Ended by the failure above, exit code 1"}},
       {"the run after the failure",
-       [=] { return SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, dataGrid, REG_DWORD, std::string("\1\0\0\0", 4)), nullptr; },
+       [=] { return Counter(dataGrid, REG_DWORD, std::string("\1\0\0\0", 4)); },
        0, CompleteWith({{1, ""}})},
       // As a run ended from outside after its second file leaves the record.
       {"after a run ended from outside",

@@ -170,7 +170,7 @@ std::string DefaultLogFolder(int number) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   char name[64];
-  std::snprintf(name, sizeof name, "Quenlar Uninstall %04u-%02u-%02u #%03d", now.wYear, now.wMonth, now.wDay, number);
+  (void)std::snprintf(name, sizeof name, "Quenlar Uninstall %04u-%02u-%02u #%03d", now.wYear, now.wMonth, now.wDay, number);
   return std::string(temp, length) + name;
 }
 
