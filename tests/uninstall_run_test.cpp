@@ -179,11 +179,12 @@ std::string DefaultLogFolder(int number) {
 // last path exists, or with gone until it does not; true then. Wine makes no
 // symbolic link itself: the host's ln plants one.
 bool RunOnHost(std::string line, const std::vector<std::string>& paths, bool gone = false) {
-  using UnixName = char*(CDECL*)(LPCWSTR);
-  const auto unixName = reinterpret_cast<UnixName>(
+  using UnixName = char* CDECL(LPCWSTR);
+  const auto unixName = reinterpret_cast<UnixName*>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   for (const std::string& path : paths) {
-    char* name = unixName(std::wstring(path.begin(), path.end()).c_str());
+    const std::wstring wide(path.begin(), path.end());
+    char* name = unixName(wide.c_str());
     line += " \"" + std::string(name) + "\"";
     HeapFree(GetProcessHeap(), 0, name);
   }
