@@ -10,12 +10,13 @@ int LocateContentsEntry(const platform::LineList& lines, std::string_view entry)
   return -1;
 }
 
-void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines) {
+bool RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines) {
   lines.LoadLines(path);
   const int index = LocateContentsEntry(lines, entry);
-  if (index < 0) return;
+  if (index < 0) return false;
   lines.RemoveLine(index);
   lines.StoreLines(path);
+  return true;
 }
 
 }  // namespace environments

@@ -15,7 +15,8 @@ int LocateContentsEntry(const platform::LineList& lines, std::string_view entry)
 // removes the first line that entry names and stores the file; a file in
 // which entry names no line is not written. Raises EFOpenError "Cannot open
 // file %s" when the file cannot be loaded and the store's errors when it
-// cannot be written; the file keeps its bytes then.
-void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines);
+// cannot be written; the file keeps its bytes then. True when a line was
+// removed.
+bool RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines);
 
 }  // namespace environments

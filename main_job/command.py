@@ -13,6 +13,7 @@ from pathlib import Path
 
 from main_job import bubblewrap
 from main_job import installation as folders
+from main_job import quiet_run
 from main_job import table
 from main_job.failures import ExpectedRefused, Refusal, RunEnded, StepFailed, step
 from main_job.installer import Installer, check_installer
@@ -94,8 +95,10 @@ class Job:
         if self.options.install:
             check_installer(self.options.install, self.wine.arch)
 
-    def run_once(self, work, keep, version="", code_page="1252"):
-        """One run, shown; its exit code."""
+    def run_once(self, work, keep, version="", code_page="1252", quiet=None):
+        """One run, shown; its exit code. quiet: the quiet uninstall (by
+        default as the options say)."""
+        quiet = self.options.quiet if quiet is None else quiet
         options = self.options
         fresh = not self.prefix
         prefix = Path(work) / "prefix" if fresh else self.prefix
@@ -114,7 +117,7 @@ class Job:
                                    float(options.minutes)).install(record)
                 label = f"what {Path(options.install).name} installed in {prefix}"
             session.drives.hide()
-            return UninstallRun(session, record, options.program, options.expected).run(label, bool(self.installation))
+            return UninstallRun(session, record, options.program, options.expected, quiet).run(label, bool(self.installation))
         except Interrupted:
             session.wine.server("-k")  # the uninstaller and its batch file with it
             print(f"Result: INTERRUPTED; the installation is as far as the run came (reports in {work}).")
@@ -122,7 +125,7 @@ class Job:
         finally:
             session.finish()
 
-    def run_cell(self, work, version, code_page):
+    def run_cell(self, work, version, code_page, quiet=False):
         """One cell of the table: its run's output kept in its folder."""
         locale = missing_locale(code_page)
         if locale:
@@ -133,7 +136,7 @@ class Job:
         with open(work / "output.txt", "w", encoding="utf-8") as output:
             with contextlib.redirect_stdout(output), contextlib.redirect_stderr(output):
                 try:
-                    code = self.run_once(work, False, version, code_page)
+                    code = self.run_once(work, False, version, code_page, quiet)
                 except ExpectedRefused:
                     raise
                 except RunEnded as ended:
@@ -144,20 +147,23 @@ class Job:
     def run_table(self, work):
         versions = self.options.windows or [""]
         code_pages = self.options.codepages or ["1252"]
+        # With --quiet, each code page's quiet run in a column beside its run after Yes.
+        columns = [(code_page, quiet) for code_page in code_pages for quiet in [False, True][:1 + self.options.quiet]]
         cells = {}
         for version in versions:
-            for code_page in code_pages:
+            for code_page, quiet in columns:
                 started = time.monotonic()
+                name = quiet_run.column(code_page, quiet)
                 try:
-                    cell = cells[version, code_page] = self.run_cell(work / f"{version or 'default'}-{code_page}",
-                                                                     version, code_page)
+                    cell = cells[version, name] = self.run_cell(
+                        work / f"{version or 'default'}-{code_page}{'-quiet' if quiet else ''}", version, code_page, quiet)
                 except Interrupted:
                     print(f"Result: INTERRUPTED; the table is as far as the run came (reports in {work}).")
                     raise
-                print(f"{version or 'Wine default'}, code page {code_page}: {cell.text}, "
+                print(f"{version or 'Wine default'}, code page {name}: {cell.text}, "
                       f"{time.monotonic() - started:.0f} s", flush=True)
         print()
-        for line in table.render(versions, code_pages, cells):
+        for line in table.render(versions, [quiet_run.column(*column) for column in columns], cells):
             print(line)
         print(f"Reports: {work} (a folder for each cell)")
         print(table.verdict(cells, bool(self.options.expected)))

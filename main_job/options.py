@@ -35,6 +35,7 @@ class Options:
     minutes: str = "10"  # the installer's time limit
     build: bool = True
     help: bool = False
+    quiet: bool = False  # the quiet uninstall (/S); in a table beside the run after Yes
 
     @property
     def table(self):
@@ -68,6 +69,8 @@ def read_arguments(arguments):
             setattr(options, VALUED[argument], value)
         elif argument == "--no-build":
             options.build = False
+        elif argument == "--quiet":
+            options.quiet = True
         elif argument == "--help":
             options.help = True
             return options

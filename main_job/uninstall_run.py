@@ -13,6 +13,7 @@ import time
 
 from main_job.failures import ExpectedRefused, Refusal, StepFailed
 from main_job.command_line import program_of_command
+from main_job import quiet_run
 from main_job.sandbox import inside, leads_outside, unix_path
 
 # The kinds of item that name a file or a folder.
@@ -20,8 +21,9 @@ PATH_KINDS = ("file", "include", "folder", "contents", "program", "batch")
 
 
 class UninstallRun:
-    def __init__(self, session, record, program="", expected=""):
+    def __init__(self, session, record, program="", expected="", quiet=False):
         self.session = session
+        self.quiet = quiet
         self.wine = session.wine
         self.record = record
         self.program = program
@@ -46,6 +48,8 @@ class UninstallRun:
     def check_expected(self):
         """An expected report that holds a line that is no item is refused."""
         shutil.copyfile(self.expected, self.file("expected.txt"))
+        if self.quiet:
+            self.file("expected.txt").write_bytes(quiet_run.expected_of_quiet(self.file("expected.txt").read_bytes()))
         done = self.wine.run(self.programs / "installation_report.exe", "--compare", self.windows("expected.txt"),
                              self.windows("expected.txt"))
         if done.returncode == 0:
@@ -104,6 +108,8 @@ class UninstallRun:
         """The run, its boxes answered; the removal batch file's console output
         goes nowhere, and what Wine says is shown when answer_run could not run."""
         by_hand = ["--by-hand"] if os.environ.get("DISPLAY") else []
+        if self.quiet:
+            by_hand = [quiet_run.ANSWERING]
         done = self.wine.run(self.programs / "answer_run.exe", self.windows("run.txt"), *by_hand, command)
         batch = self.program_files()[1]
         for _ in range(60):
@@ -144,8 +150,13 @@ class UninstallRun:
         command = self.take_before()
         if copy_program:
             self.place_program(command)
+        told = ""
+        if self.quiet:
+            command, told = quiet_run.quiet_command(self.file("before.txt").read_bytes(), command, self.wine.text)
         print(f'Installation: {installation}, record "{self.record}"')
         print(f"Running: {command}")
+        if told:
+            print(told)
         for note in re.findall(rb"^# (Earlier run|Warning): (.*)$", self.file("before.txt").read_bytes(), re.MULTILINE):
             print(f"  {note[0].decode()}: {self.wine.text(note[1])}")
         if copy_program:

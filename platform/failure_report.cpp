@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "platform/failure_text.h"
+#include "platform/run_log.h"
 #include "platform/string_ids.h"
 
 namespace platform {
@@ -43,6 +44,8 @@ std::uint32_t ModuleOffset(const void* location, char* modulePath, DWORD pathSiz
 // each in a double-byte code page): the box names the module's file, which a
 // cut path would lose. Static, as reporting may not allocate, and large.
 char g_modulePath[65536];
+
+bool g_failureBox = true;
 
 std::size_t FailureTextInto(char* out, std::size_t capacity, const Exception& error,
                             const void* location) {
@@ -91,15 +94,19 @@ std::string FailureText(const Exception& error, const void* location) {
 void ReportFailure(const Exception& error, const void* location) noexcept {
   char text[kFailureTextLength + 1];
   char caption[64];
-  FailureTextInto(text, sizeof text, error, location);
+  const std::size_t length = FailureTextInto(text, sizeof text, error, location);
+  LogLine({"Failure:"});
+  LogText({text, length});
+  if (!g_failureBox) return;
   LoadResourceTextInto(IDS_FAILURE_CAPTION, caption, sizeof caption);
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
-int RunProgram(void (*entry)()) noexcept {
+void ShowFailureBox(bool shown) noexcept { g_failureBox = shown; }
+
+int RunProgram(int (*entry)()) noexcept {
   try {
-    entry();
-    return 0;
+    return entry();
   } catch (const Exception& error) {
     ReportFailure(error, error.Location());
   } catch (const OutOfMemoryRaise& error) {
@@ -110,6 +117,7 @@ int RunProgram(void (*entry)()) noexcept {
     // of the runtime's own): the user sees the out-of-memory failure.
     ReportFailure(OutOfMemoryError(), nullptr);
   }
+  LogLine({"Ended by the failure above, exit code 1"});
   return 1;
 }
 

@@ -141,10 +141,10 @@ std::vector<ReportLine> ReportInstallation(const std::string& keyName, const std
   return ReportAgain(items.lines);
 }
 
-std::string UninstallCommand(const std::string& keyName) {
+std::string UninstallCommand(const std::string& keyName, const char* valueName) {
   LONG opened = 0;
   const platform::UniqueRegKey record = setup::OpenExistingRecord(keyName, &opened);
-  return record.IsValid() ? setup::ReadValueText(record.Get(), "UninstallString") : std::string();
+  return record.IsValid() ? setup::ReadValueText(record.Get(), valueName) : std::string();
 }
 
 std::vector<ReportLine> ReportAgain(const std::vector<ReportLine>& earlier) {

@@ -22,8 +22,9 @@ namespace report {
 // would fail on reading is the item's state, never an error.
 std::vector<ReportLine> ReportInstallation(const std::string& keyName, const std::string& programPath);
 
-// The record's UninstallString; empty when it or the record is missing.
-std::string UninstallCommand(const std::string& keyName);
+// The record's UninstallString (or the command value of that name, as
+// "QuietUninstallString"); empty when it or the record is missing.
+std::string UninstallCommand(const std::string& keyName, const char* valueName = "UninstallString");
 
 // The items of an earlier report, in its order, each with its state now.
 std::vector<ReportLine> ReportAgain(const std::vector<ReportLine>& earlier);

@@ -73,6 +73,8 @@ int Run(int argc, char** argv) {
     Refuse("usage: installation_report KEYNAME [PROGRAM] | --again REPORT | --compare BEFORE AFTER [EXPECTED]");
   Print("# Record: " + first);
   Print("# Command: " + report::UninstallCommand(first));
+  const std::string quiet = report::UninstallCommand(first, "QuietUninstallString");
+  if (!quiet.empty()) Print("# Quiet command: " + quiet);
   for (const std::string& note : report::RecordNotes(first)) Print("# " + note);
   PrintReport(report::ReportInstallation(first, argc == 3 ? argv[2] : ""));
   return 0;

@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <cstring>
+#include <map>
+#include <regex>
 
 
 #include "platform/unique_handle.h"
@@ -8,6 +14,8 @@
 #include "tests/support/product_keys.h"
 #include "tests/support/sample_installation.h"
 #include "tests/support/scratch.h"
+#include "tests/support/window_watch.h"
+#include "uninstall/done_count.h"
 
 using namespace testing_support;
 using Sample = SampleInstallation;
@@ -96,4 +104,116 @@ TEST(EndToEnd, AContentsFileLockedHalfWayEndsTheRunAndARunAgainRemovesExactlyThe
             ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n" + otherLines);
   EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCountersKey), Lines{kShared + "QnlCore.bpl=1"});
   EXPECT_TRUE(KeyContents(HKEY_LOCAL_MACHINE, Record()).empty());
+}
+
+namespace {
+
+// A quiet run of the sample installation with its log at log; its exit code.
+DWORD RunQuietly(const std::string& log) {
+  DWORD exitCode = 0xFFFFFFFF;
+  EXPECT_EQ(RunWatchingWindows("\"" + Sample::Program() + "\" \"" + Sample::kKeyName + "\" /S \"/LOG=" + log + "\"", &exitCode),
+            Lines{});
+  return exitCode;
+}
+
+// The log's lines after its head (the record, the time, the program file),
+// the failure's code location as "########".
+Lines LogLines(const std::string& log) {
+  const std::string text = std::regex_replace(ReadBytes(log), std::regex(" at [0-9A-F]{8}\\."), " at ########.");
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  Lines lines;
+  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  EXPECT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind("Quenlar uninstall of \"Quenlar Sample Library\", quiet run, ", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], "Program file: " + Sample::Program());
+  lines.erase(lines.begin(), lines.begin() + 2);
+  return lines;
+}
+
+const std::string kLib = kProduct + "\\Lib";
+const std::string kNotEmpty = ": kept, not empty (system code 145)";
+const std::string kKept = ", kept (another installation uses it)";
+const Lines kComplete = {
+    "Phase: installed files (FILES)", "File " + kLib + "\\Grid.dcu: counter released to 0, deleted",
+    "File " + kLib + "\\Win32\\DataGrid.dcu: counter released to 0, deleted",
+    "File " + kShared + "QnlCore.bpl: counter released to 1" + kKept, "File " + kProduct + "\\Help\\Sample.hlp: no counter, kept",
+    "File " + kShared + "QnlTwice.dll: counter released to 1" + kKept, "File " + kShared + "QnlTwice.dll: counter released to 0, deleted",
+    "Phase: product registration of \"Sample Library\", sub-products \"Data Grid\"", "Phase: folders (FOLDERS)",
+    "Folder " + kLib + "\\Win32: removed", "Folder " + kLib + ": removed", "Folder " + kProduct + "\\Help" + kNotEmpty,
+    "Folder " + kProduct + kNotEmpty, "Phase: help entries (INSTALLEDHELPS)", "Help entry \"qsample.hlp\": its line removed",
+    "Help entry \"qgrid.hlp\": its line removed", "Phase: the uninstall record", "Phase: the program file",
+    "Program file: in use, \"$delme.bat\" started: it deletes the file once the program has ended", "Completed, exit code 0"};
+
+// The file's counter set so; nothing to hold for the run.
+std::shared_ptr<void> Counter(const std::string& file, DWORD type, const std::string& data) {
+  SetRegistryValue(HKEY_CURRENT_USER, kCountersKey, file, type, data);
+  return nullptr;
+}
+
+// The complete run's lines with those of the indexes given changed ("" drops one).
+Lines CompleteWith(const std::map<std::size_t, std::string>& changed) {
+  Lines lines;
+  for (std::size_t i = 0; i < kComplete.size(); ++i) {
+    const auto change = changed.find(i);
+    if (change == changed.end() || !change->second.empty()) lines.push_back(change == changed.end() ? kComplete[i] : change->second);
+  }
+  return lines;
+}
+
+}  // namespace
+
+// The log of a quiet run, line by line: a complete run, a file kept in use,
+// a failure and the run after it, and a run after one that was ended from
+// outside (the to-do list's note).
+TEST(EndToEnd, AQuietRunLogsEachPhaseEachEntrysOutcomeAndWhatEndedIt) {
+  const std::string dataGrid = kLib + "\\Win32\\DataGrid.dcu";
+  const struct {
+    const char* name;
+    std::function<std::shared_ptr<void>()> arrange;  // what stays in place for the run
+    DWORD exitCode;
+    Lines lines;
+  } runs[] = {
+      {"complete", [] { return nullptr; }, 0, kComplete},
+      {"a file in use",
+       [] {
+         return std::make_shared<platform::UniqueFile>(
+             CreateFileA((kLib + "\\Grid.dcu").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+       },
+       0, CompleteWith({{1, "File " + kLib + "\\Grid.dcu: counter released to 0, kept, in use (system code 32)"},
+                        {10, "Folder " + kLib + kNotEmpty}})},
+      {"a failure", [=] { return Counter(dataGrid, REG_SZ, "ab"); }, 1,
+       {kComplete[0], kComplete[1], "Failure:", "Exception ERegistryException in module uninstall.exe at ########.",
+        "Invalid data type for '" + dataGrid + "'.", "Ended by the failure above, exit code 1"}},
+      {"the run after the failure",
+       [=] { return Counter(dataGrid, REG_DWORD, std::string("\1\0\0\0", 4)); },
+       0, CompleteWith({{1, ""}})},
+      // As a run ended from outside after its second file leaves the record.
+      {"after a run ended from outside",
+       [] {
+         const std::string files = ReadRegistryValue(HKEY_LOCAL_MACHINE, Record(), "FILES")->bytes;
+         unsigned char count[uninstall::kDoneCountSize];
+         uninstall::EncodeDoneCount(uninstall::CountIn(files.c_str(), std::strlen(files.c_str()), 2), count);
+         SetRegistryValue(HKEY_LOCAL_MACHINE, Record(), "FILESDONE", REG_BINARY, std::string(count, count + sizeof count));
+         return nullptr;
+       },
+       0, CompleteWith({{1, "FILES: an earlier run that was ended from outside did the first 2 of 6 entries; they are "
+                            "passed over, the run goes on with the next"},
+                        {2, ""}, {9, "Folder " + kLib + "\\Win32" + kNotEmpty}, {10, "Folder " + kLib + kNotEmpty}})},
+  };
+  std::optional<Sample> sample(std::in_place);
+  const ScratchFolder logs;
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.name);
+    const std::string log = logs.File(std::string(run.name) + ".log");
+    {
+      const std::shared_ptr<void> held = run.arrange();
+      EXPECT_EQ(RunQuietly(log), run.exitCode);
+    }
+    EXPECT_EQ(LogLines(log), run.lines);
+    if (run.exitCode == 0) {
+      EXPECT_TRUE(GoneWithin({Sample::Program(), Sample::Batch()}, 20000));
+      sample.emplace();
+    }
+  }
 }

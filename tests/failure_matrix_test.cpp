@@ -15,6 +15,7 @@
 #include "tests/support/product_keys.h"
 #include "tests/support/sample_installation.h"
 #include "tests/support/scratch.h"
+#include "tests/support/window_watch.h"
 
 using namespace testing_support;
 using Sample = SampleInstallation;
@@ -237,7 +238,6 @@ struct Row {  // NOLINT(clang-analyzer-optin.performance.Padding): its fields as
   std::vector<std::string> countersAfter = {kCore + "=1"};
   std::string contentsAfter = kContentsAfter;
 };
-void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 const Progress kFilesFailed{1, false, false, false, 0, false, false};
 const Progress kRegistrationFailed{3, false, false, false, 0, false, false};
@@ -338,24 +338,48 @@ const Row kRows[] = {
      {3, true, true, true, 2, false, false}, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
 };
 // Each row runs as a test of its own, within the time that one row needs.
-static_assert(std::size(kRows) == QNL_TEST_ROWS, "ROWS of failure_matrix_tests in tests/CMakeLists.txt");
+static_assert(2 * std::size(kRows) == QNL_TEST_ROWS, "ROWS of failure_matrix_tests in tests/CMakeLists.txt");
 
-// Runs the uninstaller on the sample installation as Windows starts it, the
-// user answering Yes, with the row's fault in place for the length of the run.
-EntryOutcome RunWith(const Row& row) {
+// A row as Windows starts the uninstaller (the user answering Yes), or
+// quietly as a deployment tool starts it: "/S" and a log.
+using Case = std::tuple<Row, bool>;
+const Row& RowOf(const Case& c) { return std::get<0>(c); }
+bool Quiet(const Case& c) { return std::get<1>(c); }
+void PrintTo(const Case& c, std::ostream* out) { *out << RowOf(c).name << (Quiet(c) ? " quiet" : ""); }
+
+std::string Arguments(bool quiet, const std::string& log) {
+  return " \"" + std::string(Sample::kKeyName) + "\"" + (quiet ? " /S \"/LOG=" + log + "\"" : "");
+}
+
+// Runs the uninstaller on the sample installation with the row's fault in
+// place for the length of the run. A quiet run's boxes are, by their
+// captions, every window that it showed.
+EntryOutcome RunWith(const Row& row, bool quiet, const std::string& log) {
   const Held held = row.arrange();
   const std::map<std::string, int> answers = {{"Uninstall", IDYES}};
-  if (row.inProcess)
-    return RunEntryInProcess(kProgram, " \"" + std::string(Sample::kKeyName) + "\"", answers, row.kind == kEndedKind);
+  const std::string arguments = Arguments(quiet, log);
+  EntryOutcome outcome{{}, 0};
   DWORD exitCode = 0;
-  std::vector<SeenBox> boxes = RunAndAnswer("\"" + kProgram + "\" \"" + Sample::kKeyName + "\"", answers, &exitCode);
-  return {std::move(boxes), static_cast<int>(exitCode)};
+  std::vector<std::string> windows;
+  if (row.inProcess && quiet)
+    windows = WindowsShownDuring(GetCurrentProcessId(), [&] {
+      outcome = RunEntryInProcess(kProgram, arguments, answers, row.kind == kEndedKind);
+    });
+  else if (row.inProcess)
+    return RunEntryInProcess(kProgram, arguments, answers, row.kind == kEndedKind);
+  else if (quiet)
+    windows = RunWatchingWindows("\"" + kProgram + "\"" + arguments, &exitCode);
+  else
+    outcome.boxes = RunAndAnswer("\"" + kProgram + "\"" + arguments, answers, &exitCode);
+  if (!row.inProcess) outcome.exitCode = static_cast<int>(exitCode);
+  for (const std::string& title : windows) outcome.boxes.emplace_back().caption = title;
+  return outcome;
 }
 
 // A fresh sample installation per row. Before it goes, files that a row made
 // read-only are writable again, and a half-written batch file goes at once:
 // no row starts it, so the installation need not wait for it to end.
-class FailureMatrix : public testing::TestWithParam<Row> {
+class FailureMatrix : public testing::TestWithParam<Case> {
  protected:
   ~FailureMatrix() override {
     SetFileAttributesA(kInclude.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -363,6 +387,7 @@ class FailureMatrix : public testing::TestWithParam<Row> {
     DeleteFileA(Sample::Batch().c_str());
   }
   Sample sample_;
+  ScratchFolder logs_;
 };
 
 // The subkeys of the per-user data.
@@ -389,14 +414,44 @@ void ExpectTheRowsBox(const Row& row, const EntryOutcome& outcome) {
   EXPECT_EQ(outcome.exitCode, 1);
 }
 
+// A quiet run shows no window, ends with 0 or 1 (or as a run ended from
+// outside ends), and its log ends with whole lines: the completed run's, or
+// the failure's full text.
+void ExpectTheQuietEnd(const Row& row, const EntryOutcome& outcome, const std::string& log) {
+  EXPECT_TRUE(outcome.boxes.empty()) << outcome.boxes[0].caption;
+  const bool ended = row.kind == kEndedKind;
+  EXPECT_EQ(outcome.exitCode, ended ? kEnded : *row.kind ? 1 : 0);
+  const std::string text = ReadBytes(log);
+  const std::string tail = ended      ? "\r\n"
+                           : *row.kind ? row.message + ".\r\nEnded by the failure above, exit code 1\r\n"
+                                       : "\r\nCompleted, exit code 0\r\n";
+  EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail) << text;
+  if (*row.kind && !ended) {
+    EXPECT_NE(text.find("\r\nFailure:\r\nException " + std::string(row.kind) + " in module "), std::string::npos) << text;
+  }
+  if (!*row.kind) {
+    EXPECT_TRUE(GoneWithin({kProgram, Sample::Batch()}, 20000));
+  }
+}
+
 }  // namespace
 
 TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEndsAsOneCompleteRun) {
-  const Row& row = GetParam();
+  const Row& row = RowOf(GetParam());
+  const bool quiet = Quiet(GetParam());
+  int runs = 0;
+  std::string log;
+  // Each run a log of its own; a quiet run shows no window, the other the row's boxes.
+  const auto run = [&] {
+    log = logs_.File("run" + std::to_string(++runs) + ".log");
+    const EntryOutcome outcome = RunWith(row, quiet, log);
+    if (quiet) return ExpectTheQuietEnd(row, outcome, log);
+    ExpectTheRowsBox(row, outcome);
+  };
   const auto recordBefore = Sample::RecordValues();
   const auto registrationBefore = KeyContents(HKEY_CURRENT_USER, kProductKey);
   const auto quenlarBefore = QuenlarKeys();
-  ExpectTheRowsBox(row, RunWith(row));
+  run();
   const Progress done = Observe();
   EXPECT_EQ(done, row.done);
   if (!done.recordGone) {
@@ -420,13 +475,19 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEnd
     row.between();
   } else if (!row.inProcess && !done.recordGone) {
     const auto counters = KeyContents(HKEY_CURRENT_USER, kCountersKey);
-    ExpectTheRowsBox(row, RunWith(row));
+    run();
     EXPECT_EQ(Observe(), row.done);
     EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCountersKey), counters);
   }
+  // Without a record, a quiet run says so by its exit code.
+  const DWORD expectedExit = quiet && Observe().recordGone ? 1605 : 0;
   DWORD exitCode = 1;
-  RunAndAnswer("\"" + kProgram + "\" \"" + Sample::kKeyName + "\"", {{"Uninstall", IDYES}}, &exitCode);
-  EXPECT_EQ(exitCode, 0u);
+  const std::string again = "\"" + kProgram + "\"" + Arguments(quiet, logs_.File("again.log"));
+  if (quiet)
+    EXPECT_EQ(RunWatchingWindows(again, &exitCode), std::vector<std::string>{});
+  else
+    RunAndAnswer(again, {{"Uninstall", IDYES}}, &exitCode);
+  EXPECT_EQ(exitCode, expectedExit);
   EXPECT_TRUE(GoneWithin({kProgram, Sample::Batch()}, 20000));
   EXPECT_EQ(Observe(), row.after);
   EXPECT_EQ(KeyContents(HKEY_CURRENT_USER, kCountersKey), row.countersAfter);
@@ -440,5 +501,9 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEnd
   EXPECT_EQ(ReadBytes(kContents), row.contentsAfter);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryEarlyEnd, FailureMatrix, testing::ValuesIn(kRows),
-                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+// Each row as Windows runs it, and quietly ("/S"): the quiet run leaves
+// exactly what the run after Yes leaves.
+INSTANTIATE_TEST_SUITE_P(EveryEarlyEnd, FailureMatrix, testing::Combine(testing::ValuesIn(kRows), testing::Bool()),
+                         [](const testing::TestParamInfo<Case>& info) {
+                           return std::string(RowOf(info.param).name) + (Quiet(info.param) ? "Quietly" : "");
+                         });

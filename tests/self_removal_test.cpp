@@ -37,12 +37,6 @@ std::string ShortPath(const std::string& path) {
   return GetShortPathNameA(path.c_str(), shortPath, MAX_PATH) < MAX_PATH ? shortPath : "";
 }
 
-// Anything for anyone (no DACL), or an entry for Everyone, Users or
-// Authenticated Users.
-bool AllowsOthers(const std::string& dacl) {
-  return std::regex_search(dacl, std::regex(R"(NO_ACCESS_CONTROL|\(A;[^)]*;(WD|BU|AU)\))"));
-}
-
 std::string TokenUserSid() {
   platform::UniqueKernelObject token;
   DWORD user[64] = {};

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tests/support/boxes.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/scratch.h"
@@ -157,4 +159,100 @@ TEST(UninstallEntry, NoDllBesideTheProgramIsLoadedInARefusalOrAWholeRun) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, run.named ? "Are you sure you want to completely remove the " + record.Name() + "?" : kRefusal);
   }
+}
+
+namespace {
+
+// "Quenlar Uninstall YYYY-MM-DD #NNN" in the temporary folder, today.
+std::string DefaultLogFolder(int number) {
+  char temp[MAX_PATH + 1];
+  const DWORD length = GetTempPathA(sizeof temp, temp);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char name[64];
+  (void)std::snprintf(name, sizeof name, "Quenlar Uninstall %04u-%02u-%02u #%03d", now.wYear, now.wMonth, now.wDay, number);
+  return std::string(temp, length) + name;
+}
+
+// Runs a host program on the host's names of the paths (Wine starts one as
+// any other, but gives no handle that tells its end) and waits until the
+// last path exists, or with gone until it does not; true then. Wine makes no
+// symbolic link itself: the host's ln plants one.
+bool RunOnHost(std::string line, const std::vector<std::string>& paths, bool gone = false) {
+  using UnixName = char* CDECL(LPCWSTR);
+  const auto unixName = reinterpret_cast<UnixName*>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  for (const std::string& path : paths) {
+    const std::wstring wide(path.begin(), path.end());
+    char* name = unixName(wide.c_str());
+    line += " \"" + std::string(name) + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  platform::UniqueProcessInformation started;
+  CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, started.Receive());
+  for (int i = 0; i < 200 && Exists(paths.back()) == gone; ++i) Sleep(10);
+  return Exists(paths.back()) != gone;
+}
+
+}  // namespace
+
+// Whatever another user put under the log's name (a file, a link to a file
+// of theirs or of the system's) is never opened, written or followed: at a
+// name given, the run ends before it does anything (exit code 1, in the
+// interactive run the failure box); at the default place the next free
+// folder is taken. The log gives no one else any right.
+TEST(UninstallEntry, TheLogIsMadeNewAndPrivateAndNothingPlantedUnderItsNameIsFollowed) {
+  const ScratchFolder planted;
+  const std::string target = planted.File("target.txt");
+  WriteBytes(target, "someone else's");
+  WriteBytes(planted.File("planted.log"), "planted");
+  // The default place's first two names taken: by a file, and by a link.
+  WriteBytes(DefaultLogFolder(1), "planted");
+  ASSERT_TRUE(RunOnHost("Z:\\bin\\ln -s", {target, planted.File("link.log")}));
+  ASSERT_TRUE(RunOnHost("Z:\\bin\\ln -s", {target, DefaultLogFolder(2)}));
+  const struct {
+    std::string words;
+    bool quiet;
+    std::string log;  // where the run's log must be; empty: none may be made
+  } runs[] = {{" /S \"/LOG=" + planted.File("planted.log") + "\"", true, ""},
+              {" \"/LOG=" + planted.File("planted.log") + "\"", false, ""},
+              {" /S \"/LOG=" + planted.File("link.log") + "\"", true, ""},
+              {" /S", true, DefaultLogFolder(3) + "\\Uninstall.log"},
+              {" /log", false, DefaultLogFolder(3) + "\\Uninstall.log"}};  // asked for, after the confirmation
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.words);
+    const ScratchRecord record;
+    record.SetValue("PRODUCTNAME", REG_SZ, std::string("P\0", 2));
+    const Uninstaller uninstaller;
+    DWORD exitCode = 0;
+    const std::vector<SeenBox> boxes =
+        RunAndAnswer("\"" + uninstaller.exe + "\" " + record.Name() + run.words, {{"Uninstall", IDYES}}, &exitCode);
+    EXPECT_EQ(ReadBytes(planted.File("planted.log")), "planted");
+    EXPECT_EQ(ReadBytes(target), "someone else's");
+    EXPECT_EQ(ReadBytes(DefaultLogFolder(1)), "planted");
+    EXPECT_EQ(boxes.size(), run.quiet ? 0u : 1u);
+    if (run.log.empty()) {
+      EXPECT_EQ(exitCode, 1u);
+      EXPECT_TRUE(record.Exists());  // nothing done
+      if (!run.quiet) {
+        EXPECT_EQ(boxes[0].caption, "Application Error");
+        EXPECT_EQ(boxes[0].text.substr(boxes[0].text.find('\n') + 1), "I/O error 80.");
+      }
+      continue;
+    }
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_FALSE(record.Exists());
+    const std::string text = ReadBytes(run.log);
+    EXPECT_EQ(text.rfind("Quenlar uninstall of \"" + record.Name() + (run.quiet ? "\", quiet run, " : "\", interactive run, "), 0), 0u)
+        << text;
+    EXPECT_EQ(text.substr(text.size() - 26), "\r\nCompleted, exit code 0\r\n");
+    EXPECT_FALSE(AllowsOthers(FileDaclText(run.log))) << FileDaclText(run.log);
+    EXPECT_TRUE(GoneWithin({uninstaller.exe, uninstaller.folder.File("$delme.bat")}, 20000));
+    DeleteFileA(run.log.c_str());
+    RemoveDirectoryA(DefaultLogFolder(3).c_str());
+  }
+  DeleteFileA(DefaultLogFolder(1).c_str());
+  for (const std::string& link : {DefaultLogFolder(2), planted.File("link.log")}) RunOnHost("Z:\\bin\\rm -f", {link}, true);
 }

@@ -3,22 +3,29 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
+
 #include "platform/line_list.h"
 #include "registration/shared_files.h"
 #include "setup/uninstall_record.h"
 #include "ui/res_dialog.h"
 #include "ui/resource_ids.h"
 #include "uninstall/list_to_do.h"
+#include "uninstall/uninstall_log.h"
 #include "uninstall/uninstall_run.h"
 
 namespace uninstall {
 namespace {
 
-// Sends a message to a control of the dialog; a failure that a handler raised
-// while the window system delivered it is raised here, at this step.
-void SendToControl(const ui::TQNLResDialog& dialog, int control, UINT message, WPARAM wParam,
-                   LPARAM lParam) {
-  SendDlgItemMessageA(dialog.Handle, control, message, wParam, lParam);
+// The progress dialog; none in a quiet run.
+using Progress = std::optional<ui::TQNLResDialog>;
+
+// Sends a message to a control of the dialog, if there is one; a failure
+// that a handler raised while the window system delivered it is raised here,
+// at this step.
+void SendToControl(const Progress& dialog, int control, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!dialog) return;
+  SendDlgItemMessageA(dialog->Handle, control, message, wParam, lParam);
   ui::RaisePendingDialogFailure();
 }
 
@@ -27,7 +34,8 @@ void SendToControl(const ui::TQNLResDialog& dialog, int control, UINT message, W
 void RemoveInstalledFiles() {
   // Declared before the dialog so that the dialog goes first on every path.
   platform::LineList files;
-  ui::TQNLResDialog dialog(MAKEINTRESOURCEA(IDD_PROGRESS));
+  Progress dialog;
+  if (!QuietRun()) dialog.emplace(MAKEINTRESOURCEA(IDD_PROGRESS));
   ui::RaisePendingDialogFailure();
   const std::string text = setup::ReadUninstallValue(UninstallKeyName(), "FILES");
   files.AssignText(text);
@@ -35,19 +43,21 @@ void RemoveInstalledFiles() {
   // FILES holds what is left to do; of it, the entries that a run ended from
   // outside did are passed over: their counters were released then.
   ListToDo toDo(UninstallKeyName(), "FILES", text, count);
+  LogEntriesDoneBefore("FILES", toDo.Done(), count);
   SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, count);
-  ShowWindow(dialog.Handle, SW_SHOWDEFAULT);
+  if (dialog) ShowWindow(dialog->Handle, SW_SHOWDEFAULT);
   ui::RaisePendingDialogFailure();
   for (int i = toDo.Done(); i < count; ++i) {
     const std::string path(files.LineAt(i));
     SendToControl(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     // The counter is released first; a failed delete does not restore it.
     const int released = registration::ReleaseSharedFile(path);
-    if (released == 0) DeleteFileA(path.c_str());
+    const BOOL deleted = released == 0 && DeleteFileA(path.c_str());
+    LogFileOutcome(path, released, deleted);
     toDo.EntryDone();
     SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
   }
-  dialog.Close();
+  if (dialog) dialog->Close();
 }
 
 }  // namespace uninstall

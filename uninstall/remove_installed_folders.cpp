@@ -4,6 +4,7 @@
 
 #include "platform/line_list.h"
 #include "setup/uninstall_record.h"
+#include "uninstall/uninstall_log.h"
 #include "uninstall/uninstall_run.h"
 
 namespace uninstall {
@@ -14,7 +15,10 @@ void RemoveInstalledFolders() {
   // Sorted, a folder stands before every folder below it; walking backwards
   // therefore reaches each subfolder before its parent.
   folders.SortLines();
-  for (int i = folders.LineCount() - 1; i >= 0; --i) RemoveDirectoryA(std::string(folders.LineAt(i)).c_str());
+  for (int i = folders.LineCount() - 1; i >= 0; --i) {
+    const std::string folder(folders.LineAt(i));
+    LogFolderOutcome(folder, RemoveDirectoryA(folder.c_str()));
+  }
 }
 
 }  // namespace uninstall

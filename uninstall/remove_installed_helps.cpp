@@ -7,6 +7,7 @@
 #include "setup/path_helpers.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/list_to_do.h"
+#include "uninstall/uninstall_log.h"
 #include "uninstall/uninstall_run.h"
 
 namespace uninstall {
@@ -18,11 +19,12 @@ void RemoveInstalledHelps() {
   const int environment =
       environments::EnvironmentIndex(setup::ReadUninstallValue(UninstallKeyName(), "DELPHIVER"));
   const std::string contents = environments::EnvironmentContentsFile(environment);
-  if (!setup::FileIsPresent(contents)) return;
+  if (!setup::FileIsPresent(contents)) return LogHelpsKept(contents);
   // INSTALLEDHELPS holds what is left to do: an entry whose line a run
   // removed would take the next line of that target with it, another
   // product's.
   ListToDo toDo(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount());
+  LogEntriesDoneBefore("INSTALLEDHELPS", toDo.Done(), entries.LineCount());
   // Each entry loads the file anew into this list; only its memory is
   // carried from entry to entry.
   platform::LineList lines;
@@ -30,7 +32,8 @@ void RemoveInstalledHelps() {
     const std::string_view entry = entries.LineAt(i);
     // An empty entry names the first line without a target: a line of the
     // environment's own, never one that the installer added.
-    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents, lines);
+    const bool removed = !entry.empty() && environments::RemoveContentsEntry(entry, contents, lines);
+    LogHelpOutcome(entry, removed);
     toDo.EntryDone();
   }
 }

@@ -12,6 +12,7 @@
 #include "platform/unique_handle.h"
 #include "setup/path_helpers.h"
 #include "uninstall/removal_batch.h"
+#include "uninstall/uninstall_log.h"
 
 namespace uninstall {
 namespace {
@@ -106,7 +107,7 @@ std::string StartLine(const std::string& batchPath) {
 }  // namespace
 
 void RemoveSelf(const std::string& programPath) {
-  if (DeleteFileA(programPath.c_str())) return;
+  if (DeleteFileA(programPath.c_str())) return LogProgramFile("deleted");
   const std::string programForm = BatchFormOf(programPath);
   const std::string batchPath = RemovalBatchPath(programPath);
   // cmd reads the batch file line by line while it loops: a line that anyone
@@ -121,8 +122,10 @@ void RemoveSelf(const std::string& programPath) {
   // the program file as it was, attributes included; so does a batch file
   // that cannot be started, as nothing will delete the program file then.
   const DWORD cleared = AllowDeletion(programPath);
-  if (!RunHidden(StartLine(batchPath)) && cleared != INVALID_FILE_ATTRIBUTES)
-    platform::SetPlainFileAttributes(programPath, cleared);
+  const bool started = RunHidden(StartLine(batchPath));
+  if (!started && cleared != INVALID_FILE_ATTRIBUTES) platform::SetPlainFileAttributes(programPath, cleared);
+  LogProgramFile(started ? "in use, \"$delme.bat\" started: it deletes the file once the program has ended"
+                         : "kept, \"$delme.bat\" could not be started");
 }
 
 std::string RemovalBatchPath(const std::string& programPath) {

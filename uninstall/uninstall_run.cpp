@@ -6,22 +6,27 @@
 #include <vector>
 
 #include "platform/bound_function.h"
+#include "platform/failure_report.h"
+#include "platform/run_log.h"
 #include "platform/text_format.h"
 #include "registration/installed_products.h"
 #include "registration/shared_files.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 #include "uninstall/list_to_do.h"
+#include "uninstall/quiet_run.h"
 #include "uninstall/remove_installed_files.h"
 #include "uninstall/remove_installed_folders.h"
 #include "uninstall/remove_installed_helps.h"
 #include "uninstall/remove_self.h"
 #include "uninstall/system_libraries.h"
+#include "uninstall/uninstall_log.h"
 
 namespace uninstall {
 namespace {
 
 std::string g_keyName;
+bool g_quiet = false;
 
 const char kCaption[] = "Uninstall";
 
@@ -54,6 +59,10 @@ const std::string& UninstallKeyName() { return g_keyName; }
 
 void SetUninstallKeyName(const std::string& keyName) { g_keyName = keyName; }
 
+bool QuietRun() { return g_quiet; }
+
+void SetQuietRun(bool quiet) { g_quiet = quiet; }
+
 bool ConfirmUninstall() {
   const std::string text =
       platform::FormatText("Are you sure you want to completely remove the %s?", g_keyName);
@@ -61,22 +70,38 @@ bool ConfirmUninstall() {
 }
 
 void RunUninstall() {
-  if (!ConfirmUninstall()) return;
+  if (!ConfirmUninstall()) return platform::LogLine({"Declined by the user: nothing done, exit code 0"});
+  RunUninstallPhases();
+  platform::LogLine({"Completed, exit code 0"});
+}
+
+void RunUninstallPhases() {
+  LogPhase("installed files (FILES)");
   RemoveInstalledFiles();
   const std::string product = setup::ReadUninstallValue(g_keyName, "PRODUCTNAME");
   const std::string subProducts = setup::ReadUninstallValue(g_keyName, "SUBPRODUCTNAME");
+  platform::LogLine({"Phase: product registration of \"", product, "\", sub-products \"", subProducts, "\""});
   registration::UnregisterProduct(product, subProducts);
+  LogPhase("folders (FOLDERS)");
   RemoveInstalledFolders();
+  LogPhase("help entries (INSTALLEDHELPS)");
   RemoveInstalledHelps();
+  LogPhase("the uninstall record");
   setup::DeleteUninstallRecord(g_keyName);
   // A complete run leaves no counts of entries done, also where the record
   // stays; its lists are then empty texts.
   DeleteDoneCounts(g_keyName);
+  LogPhase("the program file");
   // A counter of 0 or more means another installation still uses this program file.
-  if (registration::SharedFileCount(CommandArgument(0)) < 0) RemoveSelf(CommandArgument(0));
+  const int programCount = registration::SharedFileCount(CommandArgument(0));
+  if (programCount < 0)
+    RemoveSelf(CommandArgument(0));
+  else
+    platform::LogLine({"Program file: counter ", platform::DecimalText(programCount).View(),
+                       ", kept (another installation uses it)"});
 }
 
-void UninstallEntry() {
+int UninstallEntry() {
   RestrictDllSearch();
   InitSystemCommonControls();
   SetUninstallKeyName(CommandArgument(1));
@@ -85,9 +110,15 @@ void UninstallEntry() {
                 "Do not call this program directly.\r\nUse Add/Remove Programs to remove this "
                 "application.",
                 kCaption, MB_OK | MB_ICONERROR);
-    return;
+    return 0;
   }
+  const RunSwitches switches = ReadRunSwitches(GetCommandLineA());
+  SetQuietRun(switches.quiet);
+  platform::ShowFailureBox(!switches.quiet);
+  StartRunLog(switches);
+  if (switches.quiet) return RunQuietUninstall();
   RunUninstall();
+  return 0;
 }
 
 }  // namespace uninstall

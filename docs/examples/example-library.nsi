@@ -136,6 +136,8 @@ Section
   DeleteRegKey HKLM "${RECORD}"
   WriteRegStr HKLM "${RECORD}" "DisplayName" "${KEYNAME}"
   WriteRegStr HKLM "${RECORD}" "UninstallString" '"$INSTDIR\uninstall.exe" "${KEYNAME}"'
+  ; What winget, Windows' settings and the deployment tools start: no window, an exit code.
+  WriteRegStr HKLM "${RECORD}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" "${KEYNAME}" /S'
   WriteRegStr HKLM "${RECORD}" "FILES" "$Files"
   WriteRegStr HKLM "${RECORD}" "FOLDERS" "$Folders"
   WriteRegStr HKLM "${RECORD}" "INSTALLEDHELPS" "$Helps"

@@ -289,7 +289,8 @@ begin
 end;
 
 { The uninstall record KeyName, written last, when everything it names is in
-  place; its UninstallString starts ProgramFile, the Quenlar uninstaller.
+  place; its UninstallString starts ProgramFile, the Quenlar uninstaller,
+  and its QuietUninstallString the same quietly (/S).
   After a failed step no record is written: its lists would be incomplete. }
 procedure QuenlarWriteRecord(const KeyName, ProgramFile, DelphiVer, Product, SubProducts: String);
 var
@@ -307,4 +308,6 @@ begin
   { Last, so that "Add/Remove Programs" lists only a complete record. }
   QuenlarWriteValue(HKLM32, Key, 'DisplayName', KeyName);
   QuenlarWriteValue(HKLM32, Key, 'UninstallString', '"' + ProgramFile + '" "' + KeyName + '"');
+  { What winget, Windows' settings and the deployment tools start: no window, an exit code. }
+  QuenlarWriteValue(HKLM32, Key, 'QuietUninstallString', '"' + ProgramFile + '" "' + KeyName + '" /S');
 end;

@@ -51,4 +51,7 @@ void Raise() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunProgram(&Raise); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunProgram([] {
+  Raise();
+  return 0;
+}); }

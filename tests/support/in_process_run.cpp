@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/failure_report.h"
+#include "platform/run_log.h"
 #include "platform/unique_handle.h"
 #include "tests/support/import_swap.h"
 #include "ui/res_dialog.h"
@@ -67,6 +68,7 @@ EntryOutcome RunEntryInProcess(const std::string& programPath, const std::string
   {
     const platform::UniqueKernelObject thread(CreateThread(nullptr, 0, &Answering::Loop, &answering, 0, nullptr));
     outcome.exitCode = threadOfItsOwn ? RunEntryOnThreadOfItsOwn() : platform::RunProgram(&uninstall::UninstallEntry);
+    platform::CloseRunLog();  // the program's end would close it
     answering.stop = true;
     if (thread.IsValid()) WaitForSingleObject(thread.Get(), INFINITE);
   }

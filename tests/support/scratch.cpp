@@ -3,6 +3,8 @@
 #define _WIN32_WINNT 0x0600
 #include "tests/support/scratch.h"
 
+#include <regex>
+
 #include <sddl.h>
 
 #include <gtest/gtest.h>
@@ -92,6 +94,10 @@ std::string FileDaclText(const std::string& path) {
   DWORD size = 0;
   return GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &size)
              ? DaclText(descriptor.data()) : "<unreadable>";
+}
+
+bool AllowsOthers(const std::string& dacl) {
+  return std::regex_search(dacl, std::regex(R"(NO_ACCESS_CONTROL|\(A;[^)]*;(WD|BU|AU)\))"));
 }
 
 bool GoneWithin(const std::vector<std::string>& paths, DWORD milliseconds) {

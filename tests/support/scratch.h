@@ -35,6 +35,10 @@ bool Exists(const std::string& path);
 std::string DaclText(PSECURITY_DESCRIPTOR descriptor);
 // The DACL of the file at path so, or "<unreadable>".
 std::string FileDaclText(const std::string& path);
+// A DACL text with anything for anyone (no DACL), or an entry for Everyone,
+// Users or Authenticated Users. (Wine keeps a file's rights as its Unix
+// mode: what it gives others shows as an Everyone entry.)
+bool AllowsOthers(const std::string& dacl);
 // Copies everything in the folder from into the folder to (made as needed).
 void CopyFolderTree(const std::string& from, const std::string& to);
 // Removes the folder with everything in it, attributes notwithstanding.
