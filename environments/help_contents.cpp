@@ -12,6 +12,10 @@ int LocateContentsEntry(const platform::LineList& lines, std::string_view entry)
 
 void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines) {
   lines.LoadLines(path);
+  RemoveLoadedEntry(entry, path, lines);
+}
+
+void RemoveLoadedEntry(std::string_view entry, const std::string& path, platform::LineList& lines) {
   const int index = LocateContentsEntry(lines, entry);
   if (index < 0) return;
   lines.RemoveLine(index);

@@ -18,4 +18,7 @@ int LocateContentsEntry(const platform::LineList& lines, std::string_view entry)
 // cannot be written; the file keeps its bytes then.
 void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines);
 
+// The same on lines that hold the file as just loaded.
+void RemoveLoadedEntry(std::string_view entry, const std::string& path, platform::LineList& lines);
+
 }  // namespace environments

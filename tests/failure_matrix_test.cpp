@@ -164,24 +164,37 @@ BOOL WINAPI BatchDiskFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written
 }
 Held Both(Held a, Held b) { return std::make_shared<std::pair<Held, Held>>(std::move(a), std::move(b)); }
 
-// The run ended from outside (as the Task Manager ends it) at the nth write of
-// a list's count of entries done, just before or just after it: the run's
+// The run ended from outside (as the Task Manager ends it) at the nth call of
+// the function that match picks, just before or just after it: the run's
 // thread ends there, nothing unwinds and nothing more is written.
 const int kEnded = 0xE4D;
 const char kEndedKind[] = "ended from outside";
-Held EndedAtCount(const std::string& countName, int nth, bool afterTheWrite) {
-  auto writes = std::make_shared<int>(0);
-  Spy<decltype(&RegSetValueExA)>::Watcher end = [=](HKEY, LPCSTR name, DWORD, DWORD, const BYTE*, DWORD) {
-    if (name && name == countName && ++*writes == nth) ExitThread(kEnded);
+template <typename Function, typename Match>
+Held EndedAt(const char* dll, const char* function, Match match, int nth, bool afterTheCall) {
+  auto calls = std::make_shared<int>(0);
+  const typename Spy<Function>::Watcher end = [=](auto... args) {
+    if (match(args...) && ++*calls == nth) ExitThread(kEnded);
   };
-  return afterTheWrite ? Hold<Spy<decltype(&RegSetValueExA)>>("advapi32.dll", "RegSetValueExA", nullptr, end)
-                       : Hold<Spy<decltype(&RegSetValueExA)>>("advapi32.dll", "RegSetValueExA", end);
+  return afterTheCall ? Hold<Spy<Function>>(dll, function, nullptr, end) : Hold<Spy<Function>>(dll, function, end);
 }
-// The same, another product's line added to the contents file first: an
-// entry done twice would take it.
-Held EndedInHelps(int nth, bool afterTheWrite) {
+// At a counter's write (lowered) or delete (released to 0).
+Held EndedAtCounter(const char* function, const std::string& file, int nth) {
+  const auto named = [file](HKEY, LPCSTR name, auto...) { return name && name == file; };
+  if (std::strcmp(function, "RegDeleteValueA") == 0)
+    return EndedAt<decltype(&RegDeleteValueA)>("advapi32.dll", function, named, nth, true);
+  return EndedAt<decltype(&RegSetValueExA)>("advapi32.dll", function, named, nth, true);
+}
+// Just before the nth load of the contents file (or the nth temporary file
+// of its store), another product's line with the target of the first help
+// entry added first: an entry done twice would take it. (Ended just after
+// a create, the run's thread would leave the handle open in this program.)
+Held EndedInHelps(int nth, bool atTheStore) {
   WriteBytes(kContents, ReadBytes(kContents) + kOtherLine);
-  return EndedAtCount("INSTALLEDHELPSDONE", nth, afterTheWrite);
+  return EndedAt<decltype(&CreateFileA)>("kernel32.dll", "CreateFileA",
+      [atTheStore](LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
+        if (atTheStore) return disposition == CREATE_NEW && std::strstr(name, "\\HELP\\qnl") != nullptr;
+        return name == kContents && access == GENERIC_READ && disposition == OPEN_EXISTING;
+      }, nth, false);
 }
 
 // Between the runs, another product is installed: it lays out Grid.dcu, which
@@ -323,19 +336,21 @@ const Row kRows[] = {
     {"AnotherProductRemovedBetweenTheRuns", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "ab"); },
      false, "ERegistryException", "Invalid data type for '" + kDataGrid + "'", kFilesFailed, {5, 2},
      &AnotherProductRemoved, {2, true, true, true, 2, true, true}, {}},
-    // Ended from outside after an entry and its count, or in an entry before
-    // its count (which the run again does once more: a counter or a line
-    // that is gone already); the run again with nothing between.
-    {"EndedAfterTheFirstFile", [] { return EndedAtCount("FILESDONE", 1, true); }, true, kEndedKind, "",
-     {1, false, false, false, 0, false, false}, kAllListed},
-    {"EndedInTheSecondFile", [] { return EndedAtCount("FILESDONE", 2, false); }, true, kEndedKind, "",
-     kTwoFilesDone, kAllListed},
-    {"EndedAfterTheThirdFile", [] { return EndedAtCount("FILESDONE", 3, true); }, true, kEndedKind, "",
-     kTwoFilesDone, kAllListed},
-    {"EndedAfterTheFirstHelpEntry", [] { return EndedInHelps(1, true); }, true, kEndedKind, "", kSecondHelpFailed,
-     kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
-    {"EndedInTheSecondHelpEntry", [] { return EndedInHelps(2, false); }, true, kEndedKind, "",
-     {3, true, true, true, 2, false, false}, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
+    // Ended from outside in the middle of an entry, where doing it again
+    // would release a counter that another installation holds, leave a file
+    // for good, or take another product's contents line: the run again
+    // finishes that entry from what its counter or the file shows, and ends
+    // as one clean run would have.
+    {"EndedAfterASharedCounterWasLowered", [] { return EndedAtCounter("RegSetValueExA", kCore, 1); }, true,
+     kEndedKind, "", kTwoFilesDone, kAllListed},
+    {"EndedBetweenACountersReleaseTo0AndTheDelete", [] { return EndedAtCounter("RegDeleteValueA", kDataGrid, 1); },
+     true, kEndedKind, "", {1, false, false, false, 0, false, false}, kAllListed},
+    {"EndedBetweenTheReleasesOfAFileListedTwice", [] { return EndedAtCounter("RegSetValueExA", kTwice, 1); }, true,
+     kEndedKind, "", kTwoFilesDone, kAllListed},
+    {"EndedAfterAHelpLineWhoseTargetAnotherProductsLineShares", [] { return EndedInHelps(2, false); }, true,
+     kEndedKind, "", kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
+    {"EndedInTheSecondHelpEntry", [] { return EndedInHelps(2, true); }, true, kEndedKind, "",
+     kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
 };
 // Each row runs as a test of its own, within the time that one row needs.
 static_assert(std::size(kRows) == QNL_TEST_ROWS, "ROWS of failure_matrix_tests in tests/CMakeLists.txt");

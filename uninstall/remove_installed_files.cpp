@@ -8,6 +8,7 @@
 #include "setup/uninstall_record.h"
 #include "ui/res_dialog.h"
 #include "ui/resource_ids.h"
+#include "uninstall/file_claims.h"
 #include "uninstall/list_to_do.h"
 #include "uninstall/uninstall_run.h"
 
@@ -22,6 +23,17 @@ void SendToControl(const ui::TQNLResDialog& dialog, int control, UINT message, W
   ui::RaisePendingDialogFailure();
 }
 
+// The entry at toDo.Done(): the counter is released first; a failed delete
+// does not restore it.
+void RemoveInstalledFile(const ui::TQNLResDialog& dialog, const platform::LineList& files, ListToDo& toDo) {
+  const int i = toDo.Done();
+  const std::string path(files.LineAt(i));
+  SendToControl(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  if (registration::ReleaseSharedFile(path) == 0) DeleteFileA(path.c_str());
+  toDo.EntryDone();
+  SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
+}
+
 }  // namespace
 
 void RemoveInstalledFiles() {
@@ -33,19 +45,18 @@ void RemoveInstalledFiles() {
   files.AssignText(text);
   const int count = files.LineCount();
   // FILES holds what is left to do; of it, the entries that a run ended from
-  // outside did are passed over: their counters were released then.
-  ListToDo toDo(UninstallKeyName(), "FILES", text, count);
+  // outside or by a power loss did are passed over: their counters were
+  // released then.
+  ListToDo toDo(UninstallKeyName(), "FILES", text, count, HKEY_CURRENT_USER);
+  SettleEarlierFiles(files, toDo);
   SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, count);
   ShowWindow(dialog.Handle, SW_SHOWDEFAULT);
   ui::RaisePendingDialogFailure();
-  for (int i = toDo.Done(); i < count; ++i) {
-    const std::string path(files.LineAt(i));
-    SendToControl(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    // The counter is released first; a failed delete does not restore it.
-    const int released = registration::ReleaseSharedFile(path);
-    if (released == 0) DeleteFileA(path.c_str());
-    toDo.EntryDone();
-    SendToControl(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
+  while (toDo.Done() < count) {
+    // Claimed, with each counter as it is, before any of the stretch is released.
+    const std::vector<EntryState> stretch = ClaimFiles(files, toDo.Done());
+    toDo.Claim(stretch);
+    for (std::size_t k = 0; k < stretch.size(); ++k) RemoveInstalledFile(dialog, files, toDo);
   }
   dialog.Close();
 }

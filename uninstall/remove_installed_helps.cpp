@@ -6,6 +6,7 @@
 #include "platform/line_list.h"
 #include "setup/path_helpers.h"
 #include "setup/uninstall_record.h"
+#include "uninstall/help_claims.h"
 #include "uninstall/list_to_do.h"
 #include "uninstall/uninstall_run.h"
 
@@ -22,16 +23,26 @@ void RemoveInstalledHelps() {
   // INSTALLEDHELPS holds what is left to do: an entry whose line a run
   // removed would take the next line of that target with it, another
   // product's.
-  ListToDo toDo(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount());
-  // Each entry loads the file anew into this list; only its memory is
-  // carried from entry to entry.
+  ListToDo toDo(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount(), nullptr);
+  // Each entry loads the file anew into this list (the claim's load serves
+  // the stretch's first); only its memory is carried from entry to entry.
   platform::LineList lines;
-  for (int i = toDo.Done(); i < entries.LineCount(); ++i) {
-    const std::string_view entry = entries.LineAt(i);
-    // An empty entry names the first line without a target: a line of the
-    // environment's own, never one that the installer added.
-    if (!entry.empty()) environments::RemoveContentsEntry(entry, contents, lines);
-    toDo.EntryDone();
+  SettleEarlierHelps(entries, contents, lines, toDo);
+  while (toDo.Done() < entries.LineCount()) {
+    const std::vector<EntryState> texts = ClaimHelps(entries, toDo.Done(), contents, lines);
+    toDo.Claim(texts);
+    for (std::size_t k = 0; k + 1 < texts.size(); ++k) {
+      const std::string_view entry = entries.LineAt(toDo.Done());
+      // An empty entry names the first line without a target: a line of the
+      // environment's own, never one that the installer added.
+      if (!entry.empty()) {
+        if (k == 0)
+          environments::RemoveLoadedEntry(entry, contents, lines);
+        else
+          environments::RemoveContentsEntry(entry, contents, lines);
+      }
+      toDo.EntryDone();
+    }
   }
 }
 

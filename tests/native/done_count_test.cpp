@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "uninstall/claim_verdicts.h"
 #include "uninstall/done_count.h"
 
 using uninstall::CountIn;
@@ -30,4 +32,55 @@ TEST(DoneCount, CountsOnlyInTheVeryTextItWasWrittenFor) {
       {Count(1, ""), "", 0, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(uninstall::EntriesDone(c.stored, c.text, c.lines), c.done) << c.text;
+}
+
+TEST(DoneCount, ReadsBothFormsAndRefusesBytesOfNeither) {
+  uninstall::DoneClaim claim;
+  claim.count = Count(3, "a\r\nb");
+  claim.states = {{1, 2}, {0, 0}};
+  claim.claimed = true;
+  const std::vector<unsigned char> bytes = uninstall::EncodeDoneClaim(claim);
+  ASSERT_EQ(bytes.size(), 12u + 8u + 16u);
+  uninstall::DoneClaim read;
+  ASSERT_TRUE(uninstall::DecodeDoneClaim(bytes.data(), bytes.size(), read));
+  EXPECT_EQ(read.count.count, 3u);
+  EXPECT_EQ(read.count.hash, claim.count.hash);
+  EXPECT_EQ(read.states, claim.states);
+  EXPECT_TRUE(read.claimed);
+  // A count of the first form: no claim.
+  ASSERT_TRUE(uninstall::DecodeDoneClaim(bytes.data(), 12, read));
+  EXPECT_FALSE(read.claimed);
+  EXPECT_TRUE(read.states.empty());
+  std::vector<unsigned char> otherVersion = bytes;
+  otherVersion[12] = 3;
+  for (const auto& wrong : {std::vector<unsigned char>(bytes.begin(), bytes.end() - 8),
+                            std::vector<unsigned char>(bytes.begin(), bytes.begin() + 11), otherVersion})
+    EXPECT_FALSE(uninstall::DecodeDoneClaim(wrong.data(), wrong.size(), read)) << wrong.size();
+}
+
+TEST(ClaimVerdicts, AnEntryIsDoneOnlyWhereItsTargetShowsItsEffectAndKeptWhereItShowsNeitherState) {
+  using uninstall::Verdict;
+  const uninstall::EntryState none{uninstall::kNoCounter, 0}, one{uninstall::kCounter, 1}, two{uninstall::kCounter, 2},
+      zero{uninstall::kCounter, 0}, wrapped{uninstall::kCounter, 0xFFFFFFFFu}, text{uninstall::kUnreadableCounter, 0};
+  const struct {
+    uninstall::EntryState before, now;
+    Verdict verdict;
+  } cases[] = {
+      {two, two, Verdict::ToDo},   {two, one, Verdict::Done},  {two, none, Verdict::Kept},  // another installation released it too
+      {one, one, Verdict::ToDo},   {one, none, Verdict::Done}, {one, two, Verdict::Kept},   // installed again
+      {zero, wrapped, Verdict::Done}, {none, none, Verdict::ToDo}, {none, one, Verdict::Kept},
+      {text, text, Verdict::ToDo}, {text, one, Verdict::Kept},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(uninstall::CounterVerdict(c.before, c.now), c.verdict) << c.before.value << " " << c.now.value;
+
+  std::vector<Verdict> stretch = {Verdict::Done, Verdict::ToDo, Verdict::Kept, Verdict::ToDo};
+  EXPECT_EQ(uninstall::SettledPrefix(stretch), 3);
+  EXPECT_EQ(stretch, (std::vector<Verdict>{Verdict::Done, Verdict::Kept, Verdict::Kept, Verdict::ToDo}));
+
+  const std::vector<uninstall::EntryState> texts = {{30, 1}, {20, 2}, {20, 2}, {10, 3}};
+  EXPECT_EQ(uninstall::TextPrefix(texts, {30, 1}), 0);
+  EXPECT_EQ(uninstall::TextPrefix(texts, {20, 2}), 2);  // the empty entry's removal of nothing is as done
+  EXPECT_EQ(uninstall::TextPrefix(texts, {10, 3}), 3);
+  EXPECT_EQ(uninstall::TextPrefix(texts, {25, 9}), -1);
 }
