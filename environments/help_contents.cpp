@@ -10,16 +10,18 @@ int LocateContentsEntry(const platform::LineList& lines, std::string_view entry)
   return -1;
 }
 
-void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines) {
+void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines,
+                         const platform::StoreNamed& named) {
   lines.LoadLines(path);
-  RemoveLoadedEntry(entry, path, lines);
+  RemoveLoadedEntry(entry, path, lines, named);
 }
 
-void RemoveLoadedEntry(std::string_view entry, const std::string& path, platform::LineList& lines) {
+void RemoveLoadedEntry(std::string_view entry, const std::string& path, platform::LineList& lines,
+                       const platform::StoreNamed& named) {
   const int index = LocateContentsEntry(lines, entry);
   if (index < 0) return;
   lines.RemoveLine(index);
-  lines.StoreLines(path);
+  lines.StoreLines(path, named);
 }
 
 }  // namespace environments

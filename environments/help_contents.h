@@ -16,9 +16,13 @@ int LocateContentsEntry(const platform::LineList& lines, std::string_view entry)
 // which entry names no line is not written. Raises EFOpenError "Cannot open
 // file %s" when the file cannot be loaded and the store's errors when it
 // cannot be written; the file keeps its bytes then.
-void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines);
+// named is told the moment the store's new text has the file's name
+// (LineList::StoreLines): the entry is done then, whatever follows.
+void RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines,
+                         const platform::StoreNamed& named = nullptr);
 
 // The same on lines that hold the file as just loaded.
-void RemoveLoadedEntry(std::string_view entry, const std::string& path, platform::LineList& lines);
+void RemoveLoadedEntry(std::string_view entry, const std::string& path, platform::LineList& lines,
+                       const platform::StoreNamed& named = nullptr);
 
 }  // namespace environments

@@ -197,6 +197,35 @@ Held EndedInHelps(int nth, bool atTheStore) {
       }, nth, false);
 }
 
+// Windows NT 4.0's store (no ReplaceFileA: the new contents file takes the
+// name by a rename of the store's own), whose rights cannot be put on the
+// renamed file from the first load of the contents file on; another
+// product's line with the first help entry's target added first.
+decltype(&GetProcAddress) g_realGetProcAddress = nullptr;
+bool g_rightsRefused = false;
+BOOL WINAPI RightsRefused(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+FARPROC WINAPI BindAsNt4(HMODULE module, LPCSTR name) {
+  if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0) {
+    if (std::strcmp(name, "ReplaceFileA") == 0) return nullptr;
+    if (g_rightsRefused && std::strcmp(name, "SetKernelObjectSecurity") == 0)
+      return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RightsRefused));
+  }
+  return g_realGetProcAddress(module, name);
+}
+struct ContentsRightsRefused {
+  ContentsRightsRefused() {
+    WriteBytes(kContents, ReadBytes(kContents) + kOtherLine);
+    g_realGetProcAddress = reinterpret_cast<decltype(&GetProcAddress)>(bind.Original());
+    g_rightsRefused = false;
+  }
+  ImportSwap bind{"kernel32.dll", "GetProcAddress", reinterpret_cast<const void*>(&BindAsNt4)};
+  Spy<decltype(&CreateFileA)> armed{"kernel32.dll", "CreateFileA",
+      [](LPCSTR name, auto...) { g_rightsRefused = g_rightsRefused || name == kContents; }};
+};
+
 // Between the runs, another product is installed: it lays out Grid.dcu, which
 // the first run removed, with a counter of its own, counts QnlCore.bpl once
 // more, adds a contents line with the target of the first help entry and
@@ -314,6 +343,11 @@ const Row kRows[] = {
     // From the record's deletion on (the lists' flushes come before it).
     {"NoMemoryAtTheProgramFile", [] { return Hold<MemoryRunsOutAt<decltype(&RegDeleteKeyA)>>("advapi32.dll", "RegDeleteKeyA"); },
      true, "EOutOfMemory", "Out of memory", kSelfFailed, {}},
+    // The first help entry's line is removed, and counts as done, though the
+    // run fails naming the contents file: the run again removes no other line.
+    {"ContentsRightsNotPutOnAfterTheRename", [] { return Hold<ContentsRightsRefused>(); }, true, "EFCreateError",
+     "Cannot create file " + kContents, kSecondHelpFailed, {0, 1}, nullptr, kAllDone, {kCore + "=1"},
+     kContentsAfter + kOtherLine},
     // Installed again over what a run left: the installer writes the lists in
     // full, and the run again undoes the reinstalled product whole. Grid.dcu's
     // counter, released by the failed run, comes back as 1 and goes; the

@@ -32,16 +32,20 @@ void RemoveInstalledHelps() {
     const std::vector<EntryState> texts = ClaimHelps(entries, toDo.Done(), contents, lines);
     toDo.Claim(texts);
     for (std::size_t k = 0; k + 1 < texts.size(); ++k) {
-      const std::string_view entry = entries.LineAt(toDo.Done());
+      const int index = toDo.Done();
+      const std::string_view entry = entries.LineAt(index);
+      // The entry counts once the new text has the name: a failure after
+      // that (the file's rights not put on) leaves it done.
+      const auto named = [&toDo] { toDo.EntryDone(); };
       // An empty entry names the first line without a target: a line of the
       // environment's own, never one that the installer added.
       if (!entry.empty()) {
         if (k == 0)
-          environments::RemoveLoadedEntry(entry, contents, lines);
+          environments::RemoveLoadedEntry(entry, contents, lines, named);
         else
-          environments::RemoveContentsEntry(entry, contents, lines);
+          environments::RemoveContentsEntry(entry, contents, lines, named);
       }
-      toDo.EntryDone();
+      if (toDo.Done() == index) toDo.EntryDone();
     }
   }
 }
