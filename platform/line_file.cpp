@@ -96,6 +96,14 @@ MadeFile MakeTemporaryFile(const std::string& folder, SECURITY_ATTRIBUTES* secur
   return MadeFile();
 }
 
+// The security of the store's temporary files, the same for every store of
+// the run: built at the first (where that raises, the next store tries
+// again), not at each of a few hundred help entries.
+SECURITY_ATTRIBUTES* TemporaryFileSecurity() {
+  static PrivateFileSecurity security;
+  return security.Attributes();
+}
+
 // A target that did not exist: written and flushed through the handle that
 // created it, and gone again when that fails.
 void StoreNewFile(UniqueFile created, const std::string& path, const std::string& text) {
@@ -254,8 +262,7 @@ void LineList::StoreLines(const std::string& path, const StoreNamed& named) cons
     toldOnce = true;
     if (named) named();
   };
-  PrivateFileSecurity security;
-  MadeFile temp = MakeTemporaryFile(FolderOf(path), security.Attributes());
+  MadeFile temp = MakeTemporaryFile(FolderOf(path), TemporaryFileSecurity());
   if (temp.Made()) {
     if (!WriteAndClose(temp.Handle(), text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
     if (ReplaceWithTemporary(path, temp, told)) {

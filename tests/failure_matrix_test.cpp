@@ -185,9 +185,8 @@ Held EndedAtCounter(const char* function, const std::string& file, int nth) {
   return EndedAt<decltype(&RegSetValueExA)>("advapi32.dll", function, named, nth, true);
 }
 // Just before the nth load of the contents file (or the nth temporary file
-// of its store), another product's line with the target of the first help
-// entry added first: an entry done twice would take it. (Ended just after
-// a create, the run's thread would leave the handle open in this program.)
+// of its store; just after, the handle would stay open in this program),
+// another product's line with the first help entry's target added first.
 Held EndedInHelps(int nth, bool atTheStore) {
   WriteBytes(kContents, ReadBytes(kContents) + kOtherLine);
   return EndedAt<decltype(&CreateFileA)>("kernel32.dll", "CreateFileA",
@@ -370,11 +369,9 @@ const Row kRows[] = {
     {"AnotherProductRemovedBetweenTheRuns", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "ab"); },
      false, "ERegistryException", "Invalid data type for '" + kDataGrid + "'", kFilesFailed, {5, 2},
      &AnotherProductRemoved, {2, true, true, true, 2, true, true}, {}},
-    // Ended from outside in the middle of an entry, where doing it again
-    // would release a counter that another installation holds, leave a file
-    // for good, or take another product's contents line: the run again
-    // finishes that entry from what its counter or the file shows, and ends
-    // as one clean run would have.
+    // Ended from outside in an entry that, done again, would release another
+    // installation's counter or take another product's line, or that would
+    // leave a file for good: the run again ends as one clean run would have.
     {"EndedAfterASharedCounterWasLowered", [] { return EndedAtCounter("RegSetValueExA", kCore, 1); }, true,
      kEndedKind, "", kTwoFilesDone, kAllListed},
     {"EndedBetweenACountersReleaseTo0AndTheDelete", [] { return EndedAtCounter("RegDeleteValueA", kDataGrid, 1); },

@@ -533,8 +533,7 @@ namespace {
 // The target shows as a reparse point of that tag, by its handle and in its
 // folder's listing, as Windows shows a file that it keeps compressed or
 // deduplicated, a cloud placeholder, a symbolic link or a junction.
-DWORD g_tag = 0;
-DWORD g_taggedIndex = 0;
+DWORD g_tag = 0, g_taggedIndex = 0;
 std::string g_tagged;
 decltype(&GetFileInformationByHandle) g_realInformation = nullptr;
 decltype(&FindFirstFileA) g_realFindFirst = nullptr;
@@ -557,10 +556,7 @@ HANDLE WINAPI TaggedListing(LPCSTR name, LPWIN32_FIND_DATAA found) {
 // Only a name surrogate leads elsewhere by its name; the other kinds are
 // files of their own, read and written through their file system.
 TEST(LineFile, OnlyAReparsePointThatLeadsElsewhereIsRefused) {
-  const struct {
-    DWORD tag;
-    bool refused;
-  } rows[] = {{IO_REPARSE_TAG_WOF, false}, {IO_REPARSE_TAG_DEDUP, false}, {IO_REPARSE_TAG_CLOUD, false},
+  const struct { DWORD tag; bool refused; } rows[] = {{IO_REPARSE_TAG_WOF, false}, {IO_REPARSE_TAG_DEDUP, false}, {IO_REPARSE_TAG_CLOUD, false},
               {IO_REPARSE_TAG_SYMLINK, true}, {IO_REPARSE_TAG_MOUNT_POINT, true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.tag);

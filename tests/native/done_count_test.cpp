@@ -35,27 +35,17 @@ TEST(DoneCount, CountsOnlyInTheVeryTextItWasWrittenFor) {
 }
 
 TEST(DoneCount, ReadsBothFormsAndRefusesBytesOfNeither) {
-  uninstall::DoneClaim claim;
-  claim.count = Count(3, "a\r\nb");
-  claim.states = {{1, 2}, {0, 0}};
-  claim.claimed = true;
-  const std::vector<unsigned char> bytes = uninstall::EncodeDoneClaim(claim);
-  ASSERT_EQ(bytes.size(), 12u + 8u + 16u);
+  const uninstall::DoneClaim claim{Count(3, "a\r\nb"), {{1, 2}, {0, 0}}, true};
+  std::vector<unsigned char> bytes = uninstall::EncodeDoneClaim(claim);
   uninstall::DoneClaim read;
   ASSERT_TRUE(uninstall::DecodeDoneClaim(bytes.data(), bytes.size(), read));
-  EXPECT_EQ(read.count.count, 3u);
-  EXPECT_EQ(read.count.hash, claim.count.hash);
-  EXPECT_EQ(read.states, claim.states);
-  EXPECT_TRUE(read.claimed);
-  // A count of the first form: no claim.
-  ASSERT_TRUE(uninstall::DecodeDoneClaim(bytes.data(), 12, read));
-  EXPECT_FALSE(read.claimed);
-  EXPECT_TRUE(read.states.empty());
-  std::vector<unsigned char> otherVersion = bytes;
-  otherVersion[12] = 3;
-  for (const auto& wrong : {std::vector<unsigned char>(bytes.begin(), bytes.end() - 8),
-                            std::vector<unsigned char>(bytes.begin(), bytes.begin() + 11), otherVersion})
-    EXPECT_FALSE(uninstall::DecodeDoneClaim(wrong.data(), wrong.size(), read)) << wrong.size();
+  EXPECT_TRUE(read.claimed && read.count.count == 3 && read.count.hash == claim.count.hash && read.states == claim.states);
+  ASSERT_TRUE(uninstall::DecodeDoneClaim(bytes.data(), 12, read));  // an older uninstaller's count: no claim
+  EXPECT_TRUE(!read.claimed && read.states.empty() && read.count.count == 3);
+  EXPECT_FALSE(uninstall::DecodeDoneClaim(bytes.data(), bytes.size() - 8, read));  // fewer states than it says
+  EXPECT_FALSE(uninstall::DecodeDoneClaim(bytes.data(), 11, read));
+  bytes[12] = 3;  // another form
+  EXPECT_FALSE(uninstall::DecodeDoneClaim(bytes.data(), bytes.size(), read));
 }
 
 TEST(ClaimVerdicts, AnEntryIsDoneOnlyWhereItsTargetShowsItsEffectAndKeptWhereItShowsNeitherState) {
