@@ -245,6 +245,15 @@ void AnotherProductRemoved() {
   RegDeleteValueA(OpenKey(HKEY_CURRENT_USER, kCountersKey, KEY_SET_VALUE).Get(), kTwice.c_str());
 }
 
+// Between the runs, a run that fails before it can settle what the first
+// left in doubt (the contents file locked): it must leave that as it found it.
+void FailedBeforeSettling() {
+  const Held lock = LockFile(kContents);
+  DWORD exitCode = 0;
+  RunAndAnswer("\"" + kProgram + "\" \"" + Sample::kKeyName + "\"", {{"Uninstall", IDYES}}, &exitCode);
+  EXPECT_EQ(exitCode, 1u);
+}
+
 template <typename Function>
 Held Refuse(const char* dll, const char* name, Function standIn, Function* original = nullptr) {
   auto swap = std::make_shared<ImportSwap>(dll, name, reinterpret_cast<const void*>(standIn));
@@ -382,6 +391,8 @@ const Row kRows[] = {
      kEndedKind, "", kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
     {"EndedInTheSecondHelpEntry", [] { return EndedInHelps(2, true); }, true, kEndedKind, "",
      kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
+    {"EndedInAHelpEntryThenFailedBeforeSettlingIt", [] { return EndedInHelps(2, false); }, true, kEndedKind, "",
+     kSecondHelpFailed, kHelpsListed, &FailedBeforeSettling, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
 };
 // Each row runs as a test of its own, within the time that one row needs.
 static_assert(std::size(kRows) == QNL_TEST_ROWS, "ROWS of failure_matrix_tests in tests/CMakeLists.txt");

@@ -29,17 +29,19 @@ ListToDo::ListToDo(const std::string& keyName, const char* listName, const std::
     return;
   }
   count_.count = static_cast<std::uint32_t>(done);
-  flushedAt_ = count_.count;
+  flushedAt_ = startCount_ = count_.count;
   if (stored.claimed) {
     claimed_ = std::move(stored.states);
-    wroteClaim_ = !claimed_.empty();
   } else {
     legacyInDoubt_ = done > 0 && done < lineCount;
   }
 }
 
 ListToDo::~ListToDo() {
-  if (!record_.IsValid() || (count_.count == 0 && !wroteClaim_)) return;
+  // Nothing done or settled and nothing claimed: what the record holds
+  // stands, an earlier run's claim that a failure kept this run from
+  // settling included.
+  if (!record_.IsValid() || (count_.count == startCount_ && !wroteClaim_)) return;
   FlushEffects();
   const std::size_t start = platform::LineStart(text_.data(), text_.size(), count_.count);
   const char* const tail = text_.c_str() + start;

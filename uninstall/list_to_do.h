@@ -39,7 +39,7 @@ class ListToDo {
   // of the effects it says are done. Raises nothing but a lack of memory.
   ListToDo(const std::string& keyName, const char* listName, const std::string& text, int lineCount,
            HKEY effectsHive);
-  // Where entries are done, or a claim was written: the effects' hive
+  // Where entries are done or settled, or a claim was written: the effects' hive
   // flushed, the list's value written anew from the first entry not done
   // (an empty text when all are), flushed, then the count of none done in
   // it. A list that cannot be written keeps a count of the entries done,
@@ -82,7 +82,8 @@ class ListToDo {
   std::vector<EntryState> claimed_;
   bool legacyInDoubt_ = false;
   HKEY effectsHive_;
-  bool wroteClaim_ = false;
+  bool wroteClaim_ = false;  // by this run
+  std::uint32_t startCount_ = 0;  // count_.count as the record kept it
   std::uint32_t flushedAt_ = 0;  // count_.count when the effects' hive was last flushed
 };
 
