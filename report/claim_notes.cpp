@@ -16,6 +16,7 @@ std::string Quoted(std::string_view entry) { return "\"" + std::string(entry) + 
 std::string FileClaimNote(const platform::LineList& list, int done, const std::vector<uninstall::EntryState>& claimed) {
   const int stretch = std::min(static_cast<int>(claimed.size()), list.LineCount() - done);
   std::vector<uninstall::Verdict> verdicts;
+  verdicts.reserve(static_cast<std::size_t>(std::max(stretch, 0)));
   for (int i = 0; i < stretch; ++i)
     verdicts.push_back(
         uninstall::CounterVerdict(claimed[i], uninstall::CounterStateOf(std::string(list.LineAt(done + i)))));

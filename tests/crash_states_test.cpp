@@ -40,7 +40,9 @@ Tree ReadTree(HKEY key) {
   std::vector<char> name(16384);
   std::vector<BYTE> data(65536);
   for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type = 0;
+    DWORD length = static_cast<DWORD>(name.size());
+    DWORD size = static_cast<DWORD>(data.size());
+    DWORD type = 0;
     if (RegEnumValueA(key, i, name.data(), &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
     tree.values[name.data()] = {type, std::string(reinterpret_cast<char*>(data.data()), size)};
   }
@@ -55,7 +57,7 @@ Tree ReadTree(HKEY key) {
 void WriteTree(HKEY root, const std::string& path, const Tree& tree) {
   CreateKey(root, path);
   for (const auto& [name, value] : tree.values) SetRegistryValue(root, path, name, value.type, value.bytes);
-  for (const auto& [name, key] : tree.keys) WriteTree(root, path + "\\" + name, key);
+  for (const auto& [name, key] : tree.keys) WriteTree(root, path + '\\' + name, key);
 }
 
 // The registry keys and files that a run changes.
@@ -116,7 +118,7 @@ BOOL WINAPI NotedMoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {
   return reinterpret_cast<decltype(&NotedMoveFileEx)>(reinterpret_cast<void*>(g_moveFileEx))(from, to, flags);
 }
 FARPROC WINAPI BindNoted(HMODULE module, LPCSTR name) {
-  const FARPROC found = g_realGetProcAddress(module, name);
+  FARPROC found = g_realGetProcAddress(module, name);
   if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) == 0 || !found) return found;
   if (std::strcmp(name, "ReplaceFileA") == 0) return g_replaceFile = found, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&NotedReplaceFile));
   if (std::strcmp(name, "MoveFileExA") == 0) return g_moveFileEx = found, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&NotedMoveFileEx));
@@ -192,28 +194,38 @@ struct Tally {
   int kills = 0, killsExact = 0;  // the states where nothing was lost: a kill at the cut
 };
 
+// The user's data as at u, the record as at r, the files as at f, run again to its end.
+void RunState(const Recording& recording, std::size_t u, std::size_t r, std::size_t f, bool kill, Tally& tally) {
+  World state = recording.before[f];
+  state.user = recording.before[u].user;
+  state.machine = recording.before[r].machine;
+  Put(state);
+  RunEntryInProcess(Sample::Program(), " \"" + std::string(Sample::kKeyName) + "\"", {{"Uninstall", IDYES}});
+  const World after = Take();
+  ++tally.states;
+  if (kill) tally.kills++, tally.killsExact += after == recording.end;
+  if (after == recording.end)
+    ++tally.exact;
+  else if (ReleasedTwice(after, recording.end))
+    ++tally.releasedTwice;
+  else
+    ++tally.kept;
+}
+
 // Every cut point, each hive and the files keeping all or only what they had
 // flushed there (recordFlushes false: as if the record's flushes did nothing).
 Tally Explore(const Recording& recording, const World& start, bool recordFlushes) {
   Tally tally;
   std::set<std::tuple<std::size_t, std::size_t, std::size_t>> seen;
-  std::size_t user = 0, record = 0, files = 0;  // the states after each one's last flush
+  // The states after each one's last flush.
+  std::size_t user = 0;
+  std::size_t record = 0;
+  std::size_t files = 0;
   for (std::size_t cut = 0; cut < recording.ops.size(); ++cut) {
     for (const std::size_t u : {cut, user})
       for (const std::size_t r : {cut, record})
         for (const std::size_t f : {cut, files}) {
-          if (!seen.insert({u, r, f}).second) continue;
-          World state = recording.before[f];
-          state.user = recording.before[u].user;
-          state.machine = recording.before[r].machine;
-          Put(state);
-          RunEntryInProcess(Sample::Program(), " \"" + std::string(Sample::kKeyName) + "\"", {{"Uninstall", IDYES}});
-          const World after = Take();
-          ++tally.states;
-          if (u == cut && r == cut && f == cut) tally.kills++, tally.killsExact += after == recording.end;
-          if (after == recording.end) ++tally.exact;
-          else if (ReleasedTwice(after, recording.end)) ++tally.releasedTwice;
-          else ++tally.kept;
+          if (seen.insert({u, r, f}).second) RunState(recording, u, r, f, u == cut && r == cut && f == cut, tally);
         }
     const Op op = recording.ops[cut];
     if (op == Op::UserFlush) user = cut + 1;

@@ -232,7 +232,7 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
     const char* what;
     std::vector<Value> record;
     std::vector<std::string> notes;
-    std::string counted = "";  // a counter of 1 for the run
+    std::string counted{};  // a counter of 1 for the run
   } rows[] = {
       {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}},
       {"an older uninstaller ended from outside, and a list written anew since",

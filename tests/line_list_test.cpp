@@ -521,7 +521,7 @@ TEST(LineFile, WhenTheNewTextCannotTakeTheNameTheFileBesideItKeepsWhatWouldBeLos
     EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
     EXPECT_EQ(ReadBytes(path), row.target);
     WIN32_FIND_DATAA found;
-    const platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
+    platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
     ASSERT_TRUE(search.IsValid());
     EXPECT_EQ(ReadBytes(folder.File(found.cFileName)), row.kept);
     EXPECT_FALSE(FindNextFileA(search.Get(), &found));

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "registration/shared_files.h"
 #include "uninstall/claim_verdicts.h"
 
@@ -24,8 +26,12 @@ std::vector<EntryState> ClaimFiles(const platform::LineList& files, int start) {
   std::vector<EntryState> states;
   const int end = std::min(files.LineCount(), start + kClaimStretch);
   for (int i = start; i < end; ++i) {
+    // Names of other lengths differ for the counters' key too; the locale's
+    // comparison, of a stretch's every pair, only where the lengths match.
     for (int j = start; j < i; ++j)
-      if (platform::CaselessCompareLocale(files.LineAt(i), files.LineAt(j)) == 0) return states;
+      if (files.LineAt(i).size() == files.LineAt(j).size() &&
+          platform::CaselessCompareLocale(files.LineAt(i), files.LineAt(j)) == 0)
+        return states;
     states.push_back(CounterStateOf(std::string(files.LineAt(i))));
   }
   return states;
@@ -37,6 +43,7 @@ void SettleEarlierFiles(const platform::LineList& files, ListToDo& toDo) {
   const int start = toDo.Done();
   const int stretch = std::min(static_cast<int>(claimed.size()), files.LineCount() - start);
   std::vector<Verdict> verdicts;
+  verdicts.reserve(static_cast<std::size_t>(std::max(stretch, 0)));
   for (int i = 0; i < stretch; ++i)
     verdicts.push_back(CounterVerdict(claimed[i], CounterStateOf(std::string(files.LineAt(start + i)))));
   const int settled = SettledPrefix(verdicts);

@@ -50,8 +50,12 @@ TEST(DoneCount, ReadsBothFormsAndRefusesBytesOfNeither) {
 
 TEST(ClaimVerdicts, AnEntryIsDoneOnlyWhereItsTargetShowsItsEffectAndKeptWhereItShowsNeitherState) {
   using uninstall::Verdict;
-  const uninstall::EntryState none{uninstall::kNoCounter, 0}, one{uninstall::kCounter, 1}, two{uninstall::kCounter, 2},
-      zero{uninstall::kCounter, 0}, wrapped{uninstall::kCounter, 0xFFFFFFFFu}, text{uninstall::kUnreadableCounter, 0};
+  const uninstall::EntryState none{uninstall::kNoCounter, 0};
+  const uninstall::EntryState one{uninstall::kCounter, 1};
+  const uninstall::EntryState two{uninstall::kCounter, 2};
+  const uninstall::EntryState zero{uninstall::kCounter, 0};
+  const uninstall::EntryState wrapped{uninstall::kCounter, 0xFFFFFFFFu};
+  const uninstall::EntryState text{uninstall::kUnreadableCounter, 0};
   const struct {
     uninstall::EntryState before, now;
     Verdict verdict;
