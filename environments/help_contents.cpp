@@ -10,12 +10,18 @@ int LocateContentsEntry(const platform::LineList& lines, std::string_view entry)
   return -1;
 }
 
-bool RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines) {
+bool RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines,
+                         const platform::StoreNamed& named) {
   lines.LoadLines(path);
+  return RemoveLoadedEntry(entry, path, lines, named);
+}
+
+bool RemoveLoadedEntry(std::string_view entry, const std::string& path, platform::LineList& lines,
+                       const platform::StoreNamed& named) {
   const int index = LocateContentsEntry(lines, entry);
   if (index < 0) return false;
   lines.RemoveLine(index);
-  lines.StoreLines(path);
+  lines.StoreLines(path, named);
   return true;
 }
 

@@ -16,7 +16,13 @@ int LocateContentsEntry(const platform::LineList& lines, std::string_view entry)
 // which entry names no line is not written. Raises EFOpenError "Cannot open
 // file %s" when the file cannot be loaded and the store's errors when it
 // cannot be written; the file keeps its bytes then. True when a line was
-// removed.
-bool RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines);
+// removed. named is told the moment the store's new text has the file's name
+// (LineList::StoreLines): the entry is done then, whatever follows.
+bool RemoveContentsEntry(std::string_view entry, const std::string& path, platform::LineList& lines,
+                         const platform::StoreNamed& named = nullptr);
+
+// The same on lines that hold the file as just loaded.
+bool RemoveLoadedEntry(std::string_view entry, const std::string& path, platform::LineList& lines,
+                       const platform::StoreNamed& named = nullptr);
 
 }  // namespace environments

@@ -96,6 +96,14 @@ MadeFile MakeTemporaryFile(const std::string& folder, SECURITY_ATTRIBUTES* secur
   return MadeFile();
 }
 
+// The security of the store's temporary files, the same for every store of
+// the run: built at the first (where that raises, the next store tries
+// again), not at each of a few hundred help entries.
+SECURITY_ATTRIBUTES* TemporaryFileSecurity() {
+  static PrivateFileSecurity security;
+  return security.Attributes();
+}
+
 // A target that did not exist: written and flushed through the handle that
 // created it, and gone again when that fails.
 void StoreNewFile(UniqueFile created, const std::string& path, const std::string& text) {
@@ -105,19 +113,21 @@ void StoreNewFile(UniqueFile created, const std::string& path, const std::string
 }
 
 // The new file has taken the target's name by a rename of the store's own:
-// it gets the target's rights, or the store fails naming the target.
-bool Renamed(const std::string& path, MadeFile& temp, const FileRights& rights) {
+// the store has stored (the caller is told so at once), and the new file
+// gets the target's rights, or the store fails naming the target.
+bool Renamed(const std::string& path, MadeFile& temp, const FileRights& rights, const StoreNamed& named) {
   temp.Keep();
+  if (named) named();
   if (!rights.PutOn(path, temp.Identity())) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   return true;
 }
 
 // The target moved to the backup but the new file did not follow: the old
-// content moves back. Should even that fail, the backup keeps it, and the
-// store fails naming the target.
+// content moves back. Where something took the target's name meanwhile, or
+// the move back fails, the backup keeps the old content, and the store fails
+// naming the target.
 void RestoreFromBackup(const std::string& path, MadeFile& backup) {
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-      !MoveFileA(backup.Path().c_str(), path.c_str())) {
+  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES || !MoveFileA(backup.Path().c_str(), path.c_str())) {
     backup.Keep();
     RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   }
@@ -130,7 +140,7 @@ void RestoreFromBackup(const std::string& path, MadeFile& backup) {
 // should even that fail, the temporary file keeps the new text and the store
 // fails naming the target.
 bool ReplaceKeepingTarget(ReplaceFileFunction replaceFile, const std::string& path, MadeFile& temp,
-                          const FileRights& rights) {
+                          const FileRights& rights, const StoreNamed& named) {
   if (replaceFile(path.c_str(), temp.Path().c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
     temp.Keep();
     return true;
@@ -140,19 +150,19 @@ bool ReplaceKeepingTarget(ReplaceFileFunction replaceFile, const std::string& pa
     temp.Keep();
     RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   }
-  return Renamed(path, temp, rights);
+  return Renamed(path, temp, rights, named);
 }
 
 // Windows 9x: the target moves to a backup name, the temporary file takes
 // its place and the backup goes; should the second move fail, the backup
 // moves back.
-bool MoveThroughBackup(const std::string& path, MadeFile& temp, const FileRights& rights) {
+bool MoveThroughBackup(const std::string& path, MadeFile& temp, const FileRights& rights, const StoreNamed& named) {
   MadeFile backup = MakeTemporaryFile(FolderOf(path), nullptr);
   if (!backup.Made()) return false;
   backup.Handle().Reset();
   DeleteFileA(backup.Path().c_str());  // MoveFileA does not overwrite: only the name is wanted
   if (!MoveFileA(path.c_str(), backup.Path().c_str())) return false;
-  if (MoveFileA(temp.Path().c_str(), path.c_str())) return Renamed(path, temp, rights);
+  if (MoveFileA(temp.Path().c_str(), path.c_str())) return Renamed(path, temp, rights, named);
   RestoreFromBackup(path, backup);
   return false;
 }
@@ -164,17 +174,17 @@ bool MoveThroughBackup(const std::string& path, MadeFile& temp, const FileRights
 // MoveFileA. A rename of the store's own gives the new file the target's
 // rights afterwards; where they cannot be read, the target is not replaced.
 // False, with the target as it was, when the replacement did not take.
-bool ReplaceWithTemporary(const std::string& path, MadeFile& temp) {
+bool ReplaceWithTemporary(const std::string& path, MadeFile& temp, const StoreNamed& named) {
   const FileRights rights(path);
   if (const auto replaceFile = KernelFunction<ReplaceFileFunction>("ReplaceFileA"))
-    return ReplaceKeepingTarget(replaceFile, path, temp, rights);
+    return ReplaceKeepingTarget(replaceFile, path, temp, rights, named);
   if (!rights.Known()) return false;
   if (const auto moveFileEx = KernelFunction<MoveFileExFunction>("MoveFileExA")) {
     if (moveFileEx(temp.Path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return Renamed(path, temp, rights);
+      return Renamed(path, temp, rights, named);
     if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
   }
-  return MoveThroughBackup(path, temp, rights);
+  return MoveThroughBackup(path, temp, rights, named);
 }
 
 // Rewrites the target through its own handle: it keeps everything but its
@@ -221,7 +231,7 @@ void LineList::LoadLines(const std::string& path) {
   text_.swap(bytes);
 }
 
-void LineList::StoreLines(const std::string& path) const {
+void LineList::StoreLines(const std::string& path, const StoreNamed& named) const {
   std::string& text = scratch_;
   JoinInto(text);
   text += tail_;
@@ -233,21 +243,32 @@ void LineList::StoreLines(const std::string& path) const {
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     UniqueFile created = CreateExclusive(path, nullptr);
     if (!created.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
-    return StoreNewFile(std::move(created), path, text);
+    StoreNewFile(std::move(created), path, text);
+    if (named) named();
+    return;
   }
-  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+  if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                     FILE_ATTRIBUTE_DIRECTORY)) ||
+      IsNameSurrogate(path))
     RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
 
   // The new text goes to a temporary file beside the target first and is
   // flushed there, so that a failed write never touches the target and the
   // target holds its old or its new text whatever stops the run. Until it
   // has the target's name, no one else may open, replace or delete it.
-  PrivateFileSecurity security;
-  MadeFile temp = MakeTemporaryFile(FolderOf(path), security.Attributes());
+  // The caller is told once, by the rename or after it.
+  bool toldOnce = false;
+  const StoreNamed told = [&] {
+    toldOnce = true;
+    if (named) named();
+  };
+  MadeFile temp = MakeTemporaryFile(FolderOf(path), TemporaryFileSecurity());
   if (temp.Made()) {
     if (!WriteAndClose(temp.Handle(), text)) RaiseError(ErrorKind::Write, IDS_STREAM_WRITE_ERROR);
-    if (ReplaceWithTemporary(path, temp)) return;
+    if (ReplaceWithTemporary(path, temp, told)) {
+      if (!toldOnce) told();
+      return;
+    }
   }
   // No temporary file beside the target (no right to create files in its
   // folder), or no right to replace it: the user may still write the file,
@@ -256,6 +277,7 @@ void LineList::StoreLines(const std::string& path) const {
   const UniqueFile target = OpenPlainFile(path, GENERIC_READ | GENERIC_WRITE, 0);
   if (!target.IsValid()) RaiseError(ErrorKind::FCreate, IDS_CANNOT_CREATE_FILE, path);
   RewriteInPlace(target.Get(), path, text);
+  if (named) named();
 }
 
 }  // namespace platform

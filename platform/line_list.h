@@ -1,6 +1,7 @@
 // An ordered list of 8-bit text lines numbered from 0; the in-memory form of
 // every multi-line value and of every text file that the system edits.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@ int CaselessCompareLocale(std::string_view a, std::string_view b);
 // its bytes at the end of that text. So loading a file makes no allocation
 // per line, and a list that is loaded again and again (one contents file per
 // help entry) reuses the memory of the loads and stores before.
+// Called once a store's new text has the file's name, before whatever the
+// store may still do and fail in (put the old file's rights on the new one):
+// from then on the store has stored, whatever it raises. Must not raise.
+using StoreNamed = std::function<void()>;
+
 class LineList {
  public:
   int LineCount() const noexcept { return static_cast<int>(lines_.size()); }
@@ -55,8 +61,10 @@ class LineList {
   // SYSTEM, the Administrators and the running account only, and gets the
   // target's rights with its name; EInOutError when Windows NT cannot build
   // those rights. A file that is no plain file of one link is never written
-  // through.
-  void StoreLines(const std::string& path) const;
+  // through. named, when given, is called the moment the new text has the
+  // name: where the target's rights cannot be put on the renamed file after
+  // that, EFCreateError still follows.
+  void StoreLines(const std::string& path, const StoreNamed& named = nullptr) const;
 
  private:
   void CheckIndex(int index) const;

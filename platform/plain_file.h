@@ -16,9 +16,18 @@ namespace platform {
 // of that kind and predates the flag.
 DWORD OwnEntryFlag();
 
+// Whether the entry of that name is a reparse point that leads elsewhere by
+// its name (IsReparseTagNameSurrogate: a symbolic link, a junction). Other
+// reparse points (a file that Windows keeps compressed, deduplicated, or as
+// a cloud placeholder) are files of their own. False where the name cannot
+// be found.
+bool IsNameSurrogate(const std::string& path);
+
 // Opens the existing entry of that name itself (OwnEntryFlag), valid only
-// when it is a plain file of one link: no folder, no reparse point, no second
-// name elsewhere. So nothing done through the handle reaches another file;
+// when it is a plain file of one link: no folder, no name surrogate, no second
+// name elsewhere. Another reparse point is opened again without
+// OwnEntryFlag, so that its file system gives its data, and taken only
+// where that open reaches the very entry of the first. So nothing done through the handle reaches another file;
 // and while it is held for reading or writing without FILE_SHARE_DELETE, no
 // one can delete or rename the name, so that calls by the name reach this
 // file too. Invalid, with the

@@ -22,6 +22,18 @@ int ReleaseSharedFile(const std::string& path) {
   return 0;
 }
 
+CounterState SharedFileState(const std::string& path) {
+  platform::RegistrySession registry;
+  if (!registry.OpenPath(kInstalledFilesKey) || !registry.HasValue(path)) return {};
+  DWORD type = 0;
+  BYTE data[4] = {};
+  DWORD size = sizeof data;
+  if (RegQueryValueExA(registry.CurrentKey(), path.c_str(), nullptr, &type, data, &size) != ERROR_SUCCESS ||
+      type != REG_DWORD)
+    return {CounterState::Unreadable, 0};
+  return {CounterState::Number, data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24)};
+}
+
 int SharedFileCount(const std::string& path) {
   platform::RegistrySession registry;
   if (!registry.OpenPath(kInstalledFilesKey)) return -1;

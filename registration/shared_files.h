@@ -15,6 +15,15 @@ inline constexpr char kInstalledFilesKey[] = "\\Software\\Quenlar\\InstalledFile
 // number or cannot be written; nothing is changed then.
 int ReleaseSharedFile(const std::string& path);
 
+// What a counter shows, read as ReleaseSharedFile reads it but never
+// raising: none (no key or no counter), a number, or a value that
+// ReleaseSharedFile would refuse.
+struct CounterState {
+  enum Kind { None, Number, Unreadable } kind = None;
+  unsigned long value = 0;  // of a Number
+};
+CounterState SharedFileState(const std::string& path);
+
 // The stored count unchanged, or -1 without key or counter. Raises
 // ERegistryException when the counter is not a readable number.
 int SharedFileCount(const std::string& path);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/line_list.h"
+#include "report/claim_notes.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 #include "uninstall/done_count.h"
@@ -14,20 +15,23 @@ namespace {
 // What the list listName holds after an earlier run, by its count as a run
 // takes it (uninstall/done_count.h); nothing where the record keeps none.
 std::string EarlierRunNote(HKEY record, const char* listName, const char* what) {
-  uninstall::DoneCount stored;
-  if (!uninstall::ReadDoneCount(record, listName, stored)) return {};
+  uninstall::DoneClaim stored;
+  if (!uninstall::ReadDoneClaim(record, listName, stored)) return {};
   const std::string text = setup::ReadValueText(record, listName);
   platform::LineList list;
   list.AssignText(text);
-  const int done = uninstall::EntriesDone(stored, text, list.LineCount());
+  const int done = uninstall::EntriesDone(stored.count, text, list.LineCount());
   const std::string lines =
       std::to_string(list.LineCount()) + " " + listName + (list.LineCount() == 1 ? " entry" : " entries");
   if (done < 0)
     return "Earlier run: its " + uninstall::DoneValueName(listName) + " counts in another " + listName +
            " list (written anew since); a run does every entry";
-  if (done == 0) return "Earlier run: the record lists what is left to do, " + lines;
-  return "Earlier run: " + std::to_string(done) + " of the " + lines + " done, the last \"" +
-         std::string(list.LineAt(done - 1)) + "\" (" + what + "); a run goes on with the next";
+  const std::string doubt = DoubtNote(listName, list, done, stored);
+  if (done == 0 && doubt.empty()) return "Earlier run: the record lists what is left to do, " + lines;
+  const std::string head = "Earlier run: " + std::to_string(done) + " of the " + lines + " done";
+  if (done == 0) return head + doubt;
+  return head + ", the last \"" + std::string(list.LineAt(done - 1)) + "\" (" + what + ")" +
+         (doubt.empty() ? "; a run goes on with the next" : doubt);
 }
 
 bool HasBlankBeforeExe(const std::string& command) {

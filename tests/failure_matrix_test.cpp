@@ -165,25 +165,66 @@ BOOL WINAPI BatchDiskFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written
 }
 Held Both(Held a, Held b) { return std::make_shared<std::pair<Held, Held>>(std::move(a), std::move(b)); }
 
-// The run ended from outside (as the Task Manager ends it) at the nth write of
-// a list's count of entries done, just before or just after it: the run's
+// The run ended from outside (as the Task Manager ends it) at the nth call of
+// the function that match picks, just before or just after it: the run's
 // thread ends there, nothing unwinds and nothing more is written.
 const int kEnded = 0xE4D;
 const char kEndedKind[] = "ended from outside";
-Held EndedAtCount(const std::string& countName, int nth, bool afterTheWrite) {
-  auto writes = std::make_shared<int>(0);
-  Spy<decltype(&RegSetValueExA)>::Watcher end = [=](HKEY, LPCSTR name, DWORD, DWORD, const BYTE*, DWORD) {
-    if (name && name == countName && ++*writes == nth) ExitThread(kEnded);
+template <typename Function, typename Match>
+Held EndedAt(const char* dll, const char* function, Match match, int nth, bool afterTheCall) {
+  auto calls = std::make_shared<int>(0);
+  const typename Spy<Function>::Watcher end = [=](auto... args) {
+    if (match(args...) && ++*calls == nth) ExitThread(kEnded);
   };
-  return afterTheWrite ? Hold<Spy<decltype(&RegSetValueExA)>>("advapi32.dll", "RegSetValueExA", nullptr, end)
-                       : Hold<Spy<decltype(&RegSetValueExA)>>("advapi32.dll", "RegSetValueExA", end);
+  return afterTheCall ? Hold<Spy<Function>>(dll, function, nullptr, end) : Hold<Spy<Function>>(dll, function, end);
 }
-// The same, another product's line added to the contents file first: an
-// entry done twice would take it.
-Held EndedInHelps(int nth, bool afterTheWrite) {
+// At a counter's write (lowered) or delete (released to 0).
+Held EndedAtCounter(const char* function, const std::string& file, int nth) {
+  const auto named = [file](HKEY, LPCSTR name, auto...) { return name && name == file; };
+  if (std::strcmp(function, "RegDeleteValueA") == 0)
+    return EndedAt<decltype(&RegDeleteValueA)>("advapi32.dll", function, named, nth, true);
+  return EndedAt<decltype(&RegSetValueExA)>("advapi32.dll", function, named, nth, true);
+}
+// Just before the nth load of the contents file (or the nth temporary file
+// of its store; just after, the handle would stay open in this program),
+// another product's line with the first help entry's target added first.
+Held EndedInHelps(int nth, bool atTheStore) {
   WriteBytes(kContents, ReadBytes(kContents) + kOtherLine);
-  return EndedAtCount("INSTALLEDHELPSDONE", nth, afterTheWrite);
+  return EndedAt<decltype(&CreateFileA)>("kernel32.dll", "CreateFileA",
+      [atTheStore](LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
+        if (atTheStore) return disposition == CREATE_NEW && std::strstr(name, "\\HELP\\qnl") != nullptr;
+        return name == kContents && access == GENERIC_READ && disposition == OPEN_EXISTING;
+      }, nth, false);
 }
+
+// Windows NT 4.0's store (no ReplaceFileA: the new contents file takes the
+// name by a rename of the store's own), whose rights cannot be put on the
+// renamed file from the first load of the contents file on; another
+// product's line with the first help entry's target added first.
+decltype(&GetProcAddress) g_realGetProcAddress = nullptr;
+bool g_rightsRefused = false;
+BOOL WINAPI RightsRefused(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+FARPROC WINAPI BindAsNt4(HMODULE module, LPCSTR name) {
+  if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0) {
+    if (std::strcmp(name, "ReplaceFileA") == 0) return nullptr;
+    if (g_rightsRefused && std::strcmp(name, "SetKernelObjectSecurity") == 0)
+      return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RightsRefused));
+  }
+  return g_realGetProcAddress(module, name);
+}
+struct ContentsRightsRefused {
+  ContentsRightsRefused() {
+    WriteBytes(kContents, ReadBytes(kContents) + kOtherLine);
+    g_realGetProcAddress = reinterpret_cast<decltype(&GetProcAddress)>(bind.Original());
+    g_rightsRefused = false;
+  }
+  ImportSwap bind{"kernel32.dll", "GetProcAddress", reinterpret_cast<const void*>(&BindAsNt4)};
+  Spy<decltype(&CreateFileA)> armed{"kernel32.dll", "CreateFileA",
+      [](LPCSTR name, auto...) { g_rightsRefused = g_rightsRefused || name == kContents; }};
+};
 
 // Between the runs, another product is installed: it lays out Grid.dcu, which
 // the first run removed, with a counter of its own, counts QnlCore.bpl once
@@ -203,6 +244,15 @@ void AnotherProductInstalled() {
 void AnotherProductRemoved() {
   SetCounter(kCore, 1);
   RegDeleteValueA(OpenKey(HKEY_CURRENT_USER, kCountersKey, KEY_SET_VALUE).Get(), kTwice.c_str());
+}
+
+// Between the runs, a run that fails before it can settle what the first
+// left in doubt (the contents file locked): it must leave that as it found it.
+void FailedBeforeSettling() {
+  const Held lock = LockFile(kContents);
+  DWORD exitCode = 0;
+  RunAndAnswer("\"" + kProgram + "\" \"" + Sample::kKeyName + "\"", {{"Uninstall", IDYES}}, &exitCode);
+  EXPECT_EQ(exitCode, 1u);
 }
 
 template <typename Function>
@@ -301,6 +351,11 @@ const Row kRows[] = {
     // From the record's deletion on (the lists' flushes come before it).
     {"NoMemoryAtTheProgramFile", [] { return Hold<MemoryRunsOutAt<decltype(&RegDeleteKeyA)>>("advapi32.dll", "RegDeleteKeyA"); },
      true, "EOutOfMemory", "Out of memory", kSelfFailed, {}},
+    // The first help entry's line is removed, and counts as done, though the
+    // run fails naming the contents file: the run again removes no other line.
+    {"ContentsRightsNotPutOnAfterTheRename", [] { return Hold<ContentsRightsRefused>(); }, true, "EFCreateError",
+     "Cannot create file " + kContents, kSecondHelpFailed, {0, 1}, nullptr, kAllDone, {kCore + "=1"},
+     kContentsAfter + kOtherLine},
     // Installed again over what a run left: the installer writes the lists in
     // full, and the run again undoes the reinstalled product whole. Grid.dcu's
     // counter, released by the failed run, comes back as 1 and goes; the
@@ -323,19 +378,21 @@ const Row kRows[] = {
     {"AnotherProductRemovedBetweenTheRuns", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kDataGrid, REG_SZ, "ab"); },
      false, "ERegistryException", "Invalid data type for '" + kDataGrid + "'", kFilesFailed, {5, 2},
      &AnotherProductRemoved, {2, true, true, true, 2, true, true}, {}},
-    // Ended from outside after an entry and its count, or in an entry before
-    // its count (which the run again does once more: a counter or a line
-    // that is gone already); the run again with nothing between.
-    {"EndedAfterTheFirstFile", [] { return EndedAtCount("FILESDONE", 1, true); }, true, kEndedKind, "",
-     {1, false, false, false, 0, false, false}, kAllListed},
-    {"EndedInTheSecondFile", [] { return EndedAtCount("FILESDONE", 2, false); }, true, kEndedKind, "",
-     kTwoFilesDone, kAllListed},
-    {"EndedAfterTheThirdFile", [] { return EndedAtCount("FILESDONE", 3, true); }, true, kEndedKind, "",
-     kTwoFilesDone, kAllListed},
-    {"EndedAfterTheFirstHelpEntry", [] { return EndedInHelps(1, true); }, true, kEndedKind, "", kSecondHelpFailed,
-     kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
-    {"EndedInTheSecondHelpEntry", [] { return EndedInHelps(2, false); }, true, kEndedKind, "",
-     {3, true, true, true, 2, false, false}, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
+    // Ended from outside in an entry that, done again, would release another
+    // installation's counter or take another product's line, or that would
+    // leave a file for good: the run again ends as one clean run would have.
+    {"EndedAfterASharedCounterWasLowered", [] { return EndedAtCounter("RegSetValueExA", kCore, 1); }, true,
+     kEndedKind, "", kTwoFilesDone, kAllListed},
+    {"EndedBetweenACountersReleaseTo0AndTheDelete", [] { return EndedAtCounter("RegDeleteValueA", kDataGrid, 1); },
+     true, kEndedKind, "", {1, false, false, false, 0, false, false}, kAllListed},
+    {"EndedBetweenTheReleasesOfAFileListedTwice", [] { return EndedAtCounter("RegSetValueExA", kTwice, 1); }, true,
+     kEndedKind, "", kTwoFilesDone, kAllListed},
+    {"EndedAfterAHelpLineWhoseTargetAnotherProductsLineShares", [] { return EndedInHelps(2, false); }, true,
+     kEndedKind, "", kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
+    {"EndedInTheSecondHelpEntry", [] { return EndedInHelps(2, true); }, true, kEndedKind, "",
+     kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
+    {"EndedInAHelpEntryThenFailedBeforeSettlingIt", [] { return EndedInHelps(2, false); }, true, kEndedKind, "",
+     kSecondHelpFailed, kHelpsListed, &FailedBeforeSettling, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
 };
 // Each row runs as a test of its own, within the time that one row needs.
 static_assert(2 * std::size(kRows) == QNL_TEST_ROWS, "ROWS of failure_matrix_tests in tests/CMakeLists.txt");

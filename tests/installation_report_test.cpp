@@ -214,6 +214,17 @@ Value Count(const std::string& list, std::uint32_t done, const std::string& coun
   return {uninstall::DoneValueName(list), REG_BINARY, std::string(reinterpret_cast<const char*>(bytes), sizeof bytes)};
 }
 
+// A claim of the entries after done ones, as a run writes it before them.
+Value Claim(const std::string& list, std::uint32_t done, const std::string& countedIn,
+            std::vector<uninstall::EntryState> states) {
+  uninstall::DoneClaim claim;
+  claim.count = uninstall::CountIn(countedIn.data(), countedIn.size(), done);
+  claim.states = std::move(states);
+  claim.claimed = true;
+  const std::vector<unsigned char> bytes = uninstall::EncodeDoneClaim(claim);
+  return {uninstall::DoneValueName(list), REG_BINARY, std::string(bytes.begin(), bytes.end())};
+}
+
 }  // namespace
 
 TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPathWithABlank) {
@@ -221,19 +232,30 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
     const char* what;
     std::vector<Value> record;
     std::vector<std::string> notes;
+    std::string counted{};  // a counter of 1 for the run
   } rows[] = {
       {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}},
-      {"a run ended from outside, and a list written anew since",
+      {"an older uninstaller ended from outside, and a list written anew since",
        {{"FILES", REG_SZ, "a\r\nb\r\nc"}, Count("FILES", 2, "a\r\nb\r\nc"), {"INSTALLEDHELPS", REG_SZ, "x.hlp"},
         Count("INSTALLEDHELPS", 1, "y.hlp")},
-       {"Earlier run: 2 of the 3 FILES entries done, the last \"b\" (counters released, files deleted at 0); a run "
-        "goes on with the next",
+       {"Earlier run: 2 of the 3 FILES entries done, the last \"b\" (counters released, files deleted at 0); an "
+        "uninstaller that counted after each entry wrote it: a run keeps the next, \"c\", which may be done",
         "Earlier run: its INSTALLEDHELPSDONE counts in another INSTALLEDHELPS list (written anew since); a run does "
         "every entry"}},
       {"a run that failed", {{"FILES", REG_SZ, ""}, Count("FILES", 0, ""), {"INSTALLEDHELPS", REG_SZ, "q.hlp\r\n"},
         Count("INSTALLEDHELPS", 0, "q.hlp\r\n")},
        {"Earlier run: the record lists what is left to do, 0 FILES entries",
         "Earlier run: the record lists what is left to do, 1 INSTALLEDHELPS entry"}},
+      // Counters of none: the first still none (to do), the second one now
+      // (another installation counted it since: kept), the third none.
+      {"a run ended from outside in a claimed stretch",
+       {{"FILES", REG_SZ, "C:\\q1\r\nC:\\q2\r\nC:\\q3"}, Claim("FILES", 0, "C:\\q1\r\nC:\\q2\r\nC:\\q3", {{0, 0}, {0, 0}}),
+        {"INSTALLEDHELPS", REG_SZ, "x.hlp"}, Claim("INSTALLEDHELPS", 0, "x.hlp", {{1, 2}, {0, 0}})},
+       {"Earlier run: 0 of the 3 FILES entries done; it claimed the next 2: a run finds 0 of them done, keeps "
+        "\"C:\\q1\", \"C:\\q2\" (counters changed since)",
+        "Earlier run: 0 of the 1 INSTALLEDHELPS entry done; it claimed the next 1: a run finds as many done as the "
+        "contents file's text shows, and keeps them all where another installation changed the file since"},
+       "C:\\q2"},
       {"unquoted program path with a blank",
        {{"UninstallString", REG_SZ, "C:\\Program Files\\Quenlar Demo\\uninst.exe QDemo"}},
        {"Warning: UninstallString's program path holds a blank but no quotes; the uninstaller would take "
@@ -243,6 +265,8 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
     SCOPED_TRACE(row.what);
     ScratchRecord record;
     for (const Value& value : row.record) record.SetValue(value.name, value.type, value.data);
+    if (!row.counted.empty()) SetCounter(row.counted, 1);
     EXPECT_EQ(report::RecordNotes(record.Name()), row.notes);
+    if (!row.counted.empty()) RegDeleteValueA(OpenKey(HKEY_CURRENT_USER, kCountersKey, KEY_SET_VALUE).Get(), row.counted.c_str());
   }
 }

@@ -479,24 +479,110 @@ TEST(LineFile, WithoutATemporaryFileOrTheRightToReplaceTheTargetIsRewrittenInPla
   }
 }
 
+namespace {
+
+// Windows 9x's second move, after another program took the target's name.
+BOOL WINAPI NameTakenBeforeTheSecondMove(LPCSTR from, LPCSTR to) {
+  if (++g_moves != 2) return g_realMoveFile(from, to);
+  WriteBytes(to, "another program's\r\n");
+  SetLastError(ERROR_ALREADY_EXISTS);
+  return FALSE;
+}
+
+}  // namespace
+
 // ReplaceFileA moved the old file off its name and the new one cannot take
-// it: the temporary file beside it keeps the new text.
-TEST(LineFile, WhenTheNewTextCannotTakeTheNameAfterAFailedReplaceTheTemporaryFileKeepsIt) {
-  ScratchFolder folder;
-  const std::string path = folder.File("prod.inc");
-  WriteBytes(path, "old\r\n");
-  const OlderWindows replace(Replacement::ReplaceFile, reinterpret_cast<const void*>(&ReplaceStoppedHalfWay));
-  ImportSwap move("kernel32.dll", "MoveFileA", reinterpret_cast<const void*>(&MoveRefused<1>));
-  ASSERT_TRUE(replace.Swapped() && move.Swapped());
-  g_realMoveFile = reinterpret_cast<decltype(&MoveFileA)>(move.Original());
-  g_moves = 0;
-  EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
-  EXPECT_FALSE(Exists(path));
-  WIN32_FIND_DATAA found;
-  const platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
-  ASSERT_TRUE(search.IsValid());
-  EXPECT_EQ(ReadBytes(folder.File(found.cFileName)), "new\r\n");
-  EXPECT_FALSE(FindNextFileA(search.Get(), &found));
+// it: the temporary file beside it keeps the new text. Windows 9x moved the
+// old file to its backup and another program took the name before the new
+// one could: the backup keeps the old text, and the other file stays.
+TEST(LineFile, WhenTheNewTextCannotTakeTheNameTheFileBesideItKeepsWhatWouldBeLost) {
+  const struct {
+    Replacement way;
+    const void* replaceStandIn;
+    const void* moveStandIn;
+    const char* target;  // its bytes after, or "<missing>"
+    const char* kept;    // the one qnl file's
+  } rows[] = {
+      {Replacement::ReplaceFile, reinterpret_cast<const void*>(&ReplaceStoppedHalfWay),
+       reinterpret_cast<const void*>(&MoveRefused<1>), "<missing>", "new\r\n"},
+      {Replacement::MoveFilePairs, nullptr, reinterpret_cast<const void*>(&NameTakenBeforeTheSecondMove),
+       "another program's\r\n", "old\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(kReplacementNames[static_cast<int>(row.way)]);
+    ScratchFolder folder;
+    const std::string path = folder.File("prod.inc");
+    WriteBytes(path, "old\r\n");
+    const OlderWindows windows(row.way, row.replaceStandIn);
+    ImportSwap move("kernel32.dll", "MoveFileA", row.moveStandIn);
+    ASSERT_TRUE(windows.Swapped() && move.Swapped());
+    g_realMoveFile = reinterpret_cast<decltype(&MoveFileA)>(move.Original());
+    g_moves = 0;
+    EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(path); }), "EFCreateError: Cannot create file " + path);
+    EXPECT_EQ(ReadBytes(path), row.target);
+    WIN32_FIND_DATAA found;
+    platform::UniqueFind search(FindFirstFileA(folder.File("qnl*").c_str(), &found));
+    ASSERT_TRUE(search.IsValid());
+    EXPECT_EQ(ReadBytes(folder.File(found.cFileName)), row.kept);
+    EXPECT_FALSE(FindNextFileA(search.Get(), &found));
+  }
+}
+
+namespace {
+
+// The target shows as a reparse point of that tag, by its handle and in its
+// folder's listing, as Windows shows a file that it keeps compressed or
+// deduplicated, a cloud placeholder, a symbolic link or a junction.
+DWORD g_tag = 0, g_taggedIndex = 0;
+std::string g_tagged;
+decltype(&GetFileInformationByHandle) g_realInformation = nullptr;
+decltype(&FindFirstFileA) g_realFindFirst = nullptr;
+BOOL WINAPI TaggedInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
+  const BOOL ok = g_realInformation(file, info);
+  if (ok && info->nFileIndexLow == g_taggedIndex) info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  return ok;
+}
+HANDLE WINAPI TaggedListing(LPCSTR name, LPWIN32_FIND_DATAA found) {
+  const HANDLE search = g_realFindFirst(name, found);
+  if (search != INVALID_HANDLE_VALUE && name == g_tagged) {
+    found->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    found->dwReserved0 = g_tag;
+  }
+  return search;
+}
+
+}  // namespace
+
+// Only a name surrogate leads elsewhere by its name; the other kinds are
+// files of their own, read and written through their file system.
+TEST(LineFile, OnlyAReparsePointThatLeadsElsewhereIsRefused) {
+  const struct { DWORD tag; bool refused; } rows[] = {{IO_REPARSE_TAG_WOF, false}, {IO_REPARSE_TAG_DEDUP, false}, {IO_REPARSE_TAG_CLOUD, false},
+              {IO_REPARSE_TAG_SYMLINK, true}, {IO_REPARSE_TAG_MOUNT_POINT, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.tag);
+    ScratchFolder folder;
+    g_tagged = folder.File("help.cnt");
+    WriteBytes(g_tagged, "one\r\ntwo\r\n");
+    g_tag = row.tag;
+    g_taggedIndex = static_cast<DWORD>(FileNumberOf(g_tagged));
+    ImportSwap information("kernel32.dll", "GetFileInformationByHandle", reinterpret_cast<const void*>(&TaggedInformation));
+    ImportSwap listing("kernel32.dll", "FindFirstFileA", reinterpret_cast<const void*>(&TaggedListing));
+    ASSERT_TRUE(information.Swapped() && listing.Swapped());
+    g_realInformation = reinterpret_cast<decltype(&GetFileInformationByHandle)>(information.Original());
+    g_realFindFirst = reinterpret_cast<decltype(&FindFirstFileA)>(listing.Original());
+    platform::LineList lines;
+    if (row.refused) {
+      EXPECT_EQ(RaisedBy([&] { lines.LoadLines(g_tagged); }), "EFOpenError: Cannot open file " + g_tagged);
+      EXPECT_EQ(RaisedBy([&] { Of({"new"}).StoreLines(g_tagged); }), "EFCreateError: Cannot create file " + g_tagged);
+      EXPECT_EQ(ReadBytes(g_tagged), "one\r\ntwo\r\n");
+    } else {
+      lines.LoadLines(g_tagged);
+      ASSERT_EQ(lines.LineCount(), 2);
+      lines.RemoveLine(0);
+      lines.StoreLines(g_tagged);
+      EXPECT_EQ(ReadBytes(g_tagged), "two\r\n");
+    }
+  }
 }
 
 TEST(LineFile, AFileThatCannotBeCreatedIsLeftUntouched) {

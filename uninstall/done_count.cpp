@@ -1,5 +1,7 @@
 #include "uninstall/done_count.h"
 
+#include <algorithm>
+
 namespace uninstall {
 namespace {
 
@@ -32,6 +34,37 @@ void EncodeDoneCount(const DoneCount& count, unsigned char (&bytes)[kDoneCountSi
 bool DecodeDoneCount(const unsigned char* data, std::size_t size, DoneCount& count) noexcept {
   if (size != kDoneCountSize) return false;
   count = {Get32(data), Get32(data + 4), Get32(data + 8)};
+  return true;
+}
+
+std::vector<unsigned char> EncodeDoneClaim(const DoneClaim& claim) {
+  std::vector<unsigned char> bytes(kDoneCountSize + 8 + 8 * claim.states.size());
+  unsigned char head[kDoneCountSize];
+  EncodeDoneCount(claim.count, head);
+  std::copy(head, head + kDoneCountSize, bytes.begin());
+  Put32(kClaimVersion, &bytes[kDoneCountSize]);
+  Put32(static_cast<std::uint32_t>(claim.states.size()), &bytes[kDoneCountSize + 4]);
+  unsigned char* state = &bytes[kDoneCountSize + 8];
+  for (const EntryState& s : claim.states) {
+    Put32(s.kind, state);
+    Put32(s.value, state + 4);
+    state += 8;
+  }
+  return bytes;
+}
+
+bool DecodeDoneClaim(const unsigned char* data, std::size_t size, DoneClaim& claim) {
+  if (size < kDoneCountSize) return false;
+  DoneClaim read;
+  DecodeDoneCount(data, kDoneCountSize, read.count);
+  if (size > kDoneCountSize) {
+    if (size < kDoneCountSize + 8 || Get32(data + kDoneCountSize) != kClaimVersion) return false;
+    const std::uint32_t states = Get32(data + kDoneCountSize + 4);
+    if ((size - kDoneCountSize - 8) / 8 != states || (size - kDoneCountSize - 8) % 8 != 0) return false;
+    for (std::size_t at = kDoneCountSize + 8; at < size; at += 8) read.states.push_back({Get32(data + at), Get32(data + at + 4)});
+    read.claimed = true;
+  }
+  claim = std::move(read);
   return true;
 }
 

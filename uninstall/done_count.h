@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace uninstall {
 
@@ -21,6 +22,30 @@ struct DoneCount {
 
 constexpr std::size_t kDoneCountSize = 12;
 
+// What an entry's target showed when a run claimed it, before anything of
+// the entry was done: a shared-use counter (uninstall/file_claims.h), or the
+// help contents file's text (uninstall/help_claims.h). Two 32-bit words whose
+// meaning the phase gives.
+struct EntryState {
+  std::uint32_t kind = 0;
+  std::uint32_t value = 0;
+  bool operator==(const EntryState& other) const { return kind == other.kind && value == other.value; }
+  bool operator!=(const EntryState& other) const { return !(*this == other); }
+};
+
+// A count with the stretch of entries after it that a run claimed, each
+// with its state: the value's second form, the count's 12 bytes followed by
+// kClaimVersion, the number of states and the states (8 bytes each), all
+// least significant byte first. A value of 12 bytes is a count of the first
+// form, which runs that knew no claims wrote after each entry's effect.
+struct DoneClaim {
+  DoneCount count;
+  std::vector<EntryState> states;
+  bool claimed = false;  // the second form, even with no states
+};
+
+constexpr std::uint32_t kClaimVersion = 2;
+
 // "FILES" gives "FILESDONE".
 std::string DoneValueName(const std::string& listName);
 
@@ -31,6 +56,13 @@ void EncodeDoneCount(const DoneCount& count, unsigned char (&bytes)[kDoneCountSi
 
 // False, count untouched, unless size is exactly kDoneCountSize.
 bool DecodeDoneCount(const unsigned char* data, std::size_t size, DoneCount& count) noexcept;
+
+// The value's bytes of the second form.
+std::vector<unsigned char> EncodeDoneClaim(const DoneClaim& claim);
+
+// Either form; false, claim untouched, for bytes of neither (a wrong size,
+// another version, a number of states that the size does not hold).
+bool DecodeDoneClaim(const unsigned char* data, std::size_t size, DoneClaim& claim);
 
 // The entries of a list's text of lineCount lines that a stored count says
 // are done: its count, at most lineCount, where it was written for this

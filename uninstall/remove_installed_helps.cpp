@@ -6,6 +6,7 @@
 #include "platform/line_list.h"
 #include "setup/path_helpers.h"
 #include "setup/uninstall_record.h"
+#include "uninstall/help_claims.h"
 #include "uninstall/list_to_do.h"
 #include "uninstall/uninstall_log.h"
 #include "uninstall/uninstall_run.h"
@@ -23,18 +24,31 @@ void RemoveInstalledHelps() {
   // INSTALLEDHELPS holds what is left to do: an entry whose line a run
   // removed would take the next line of that target with it, another
   // product's.
-  ListToDo toDo(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount());
-  LogEntriesDoneBefore("INSTALLEDHELPS", toDo.Done(), entries.LineCount());
-  // Each entry loads the file anew into this list; only its memory is
-  // carried from entry to entry.
+  ListToDo toDo(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount(), nullptr);
+  // Each entry loads the file anew into this list (the claim's load serves
+  // the stretch's first); only its memory is carried from entry to entry.
   platform::LineList lines;
-  for (int i = toDo.Done(); i < entries.LineCount(); ++i) {
-    const std::string_view entry = entries.LineAt(i);
-    // An empty entry names the first line without a target: a line of the
-    // environment's own, never one that the installer added.
-    const bool removed = !entry.empty() && environments::RemoveContentsEntry(entry, contents, lines);
-    LogHelpOutcome(entry, removed);
-    toDo.EntryDone();
+  SettleEarlierHelps(entries, contents, lines, toDo);
+  LogEntriesDoneBefore("INSTALLEDHELPS", toDo.Done(), entries.LineCount());
+  while (toDo.Done() < entries.LineCount()) {
+    const std::vector<EntryState> texts = ClaimHelps(entries, toDo.Done(), contents, lines);
+    toDo.Claim(texts);
+    for (std::size_t k = 0; k + 1 < texts.size(); ++k) {
+      const int index = toDo.Done();
+      const std::string_view entry = entries.LineAt(index);
+      // The entry counts once the new text has the name: a failure after
+      // that (the file's rights not put on) leaves it done.
+      const auto named = [&toDo] { toDo.EntryDone(); };
+      // An empty entry names the first line without a target: a line of the
+      // environment's own, never one that the installer added.
+      bool removed = false;
+      if (!entry.empty()) {
+        removed = k == 0 ? environments::RemoveLoadedEntry(entry, contents, lines, named)
+                         : environments::RemoveContentsEntry(entry, contents, lines, named);
+      }
+      LogHelpOutcome(entry, removed);
+      if (toDo.Done() == index) toDo.EntryDone();
+    }
   }
 }
 

@@ -1,0 +1,20 @@
+// What the next run makes of the entries that an earlier run left in doubt
+// (uninstall/list_to_do.h): the tail of an installation report's note on
+// that run's count.
+#pragma once
+#include <string>
+
+#include "platform/line_list.h"
+#include "uninstall/done_count.h"
+
+namespace report {
+
+// "; it claimed the next K: ..." for a claim of the list listName, whose
+// entries list holds, stored after done entries: for FILES, by each
+// counter now, how many a run finds done and which it keeps; for
+// INSTALLEDHELPS, that the contents file's text tells. For a count of the
+// first form with entries done, that the next entry is kept. Empty where
+// nothing is in doubt. Changes nothing.
+std::string DoubtNote(const char* listName, const platform::LineList& list, int done, const uninstall::DoneClaim& stored);
+
+}  // namespace report

@@ -1,0 +1,58 @@
+#include "uninstall/file_claims.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "registration/shared_files.h"
+#include "uninstall/claim_verdicts.h"
+
+namespace uninstall {
+
+EntryState CounterStateOf(const std::string& path) {
+  const registration::CounterState state = registration::SharedFileState(path);
+  switch (state.kind) {
+    case registration::CounterState::Number:
+      return {kCounter, static_cast<std::uint32_t>(state.value)};
+    case registration::CounterState::Unreadable:
+      return {kUnreadableCounter, 0};
+    case registration::CounterState::None:
+      break;
+  }
+  return {kNoCounter, 0};
+}
+
+std::vector<EntryState> ClaimFiles(const platform::LineList& files, int start) {
+  std::vector<EntryState> states;
+  const int end = std::min(files.LineCount(), start + kClaimStretch);
+  for (int i = start; i < end; ++i) {
+    // Names of other lengths differ for the counters' key too; the locale's
+    // comparison, of a stretch's every pair, only where the lengths match.
+    for (int j = start; j < i; ++j)
+      if (files.LineAt(i).size() == files.LineAt(j).size() &&
+          platform::CaselessCompareLocale(files.LineAt(i), files.LineAt(j)) == 0)
+        return states;
+    states.push_back(CounterStateOf(std::string(files.LineAt(i))));
+  }
+  return states;
+}
+
+void SettleEarlierFiles(const platform::LineList& files, ListToDo& toDo) {
+  if (toDo.LegacyInDoubt()) return toDo.EntryDone();
+  const std::vector<EntryState>& claimed = toDo.Claimed();
+  const int start = toDo.Done();
+  const int stretch = std::min(static_cast<int>(claimed.size()), files.LineCount() - start);
+  std::vector<Verdict> verdicts;
+  verdicts.reserve(static_cast<std::size_t>(std::max(stretch, 0)));
+  for (int i = 0; i < stretch; ++i)
+    verdicts.push_back(CounterVerdict(claimed[i], CounterStateOf(std::string(files.LineAt(start + i)))));
+  const int settled = SettledPrefix(verdicts);
+  for (int i = 0; i < settled; ++i) {
+    // A release that took the counter away, its delete perhaps not yet done.
+    if (verdicts[i] == Verdict::Done && claimed[i].kind == kCounter && claimed[i].value == 1)
+      DeleteFileA(std::string(files.LineAt(start + i)).c_str());
+    toDo.EntryDone();
+  }
+}
+
+}  // namespace uninstall
