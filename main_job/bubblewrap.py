@@ -21,6 +21,9 @@ from main_job.failures import Refusal
 
 # The mounts of every sandbox, before the writable folders.
 READ_ONLY_HOST = ["--ro-bind", "/", "/", "--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp"]
+# This checkout (its scripts and built programs), read-only again above the
+# sandbox's own /tmp, as a clone below /tmp would be hidden by it.
+CHECKOUT = os.path.realpath(Path(__file__).resolve().parent.parent)
 
 
 def refusal():
@@ -63,7 +66,7 @@ class Sandbox:
         if self.tmp:
             self.tmp.mkdir(mode=0o700, exist_ok=True)
             arguments += ["--bind", str(self.tmp), "/tmp"]
-        arguments += ["--ro-bind-try", "/tmp/.X11-unix", "/tmp/.X11-unix"]
+        arguments += ["--ro-bind-try", "/tmp/.X11-unix", "/tmp/.X11-unix", "--ro-bind", CHECKOUT, CHECKOUT]
         for folder in self.writable:
             arguments += ["--bind", folder, folder]
         return [*arguments, "--die-with-parent", "--chdir", os.path.realpath(cwd), "--", *map(str, command)]

@@ -57,7 +57,11 @@ Tree ReadTree(HKEY key) {
 void WriteTree(HKEY root, const std::string& path, const Tree& tree) {
   CreateKey(root, path);
   for (const auto& [name, value] : tree.values) SetRegistryValue(root, path, name, value.type, value.bytes);
-  for (const auto& [name, key] : tree.keys) WriteTree(root, path + '\\' + name, key);
+  for (const auto& [name, key] : tree.keys) {
+    std::string subkey = path;
+    subkey.append(1, '\\').append(name);
+    WriteTree(root, subkey, key);
+  }
 }
 
 // The registry keys and files that a run changes.

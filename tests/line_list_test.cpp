@@ -543,7 +543,7 @@ BOOL WINAPI TaggedInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
   return ok;
 }
 HANDLE WINAPI TaggedListing(LPCSTR name, LPWIN32_FIND_DATAA found) {
-  const HANDLE search = g_realFindFirst(name, found);
+  HANDLE search = g_realFindFirst(name, found);
   if (search != INVALID_HANDLE_VALUE && name == g_tagged) {
     found->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     found->dwReserved0 = g_tag;

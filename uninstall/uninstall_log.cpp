@@ -33,8 +33,8 @@ void LogPhase(std::string_view what) noexcept { LogLine({"Phase: ", what}); }
 void LogEntriesDoneBefore(std::string_view listName, int done, int count) noexcept {
   if (done <= 0) return;
   LogLine({listName, ": an earlier run that was ended from outside settled the first ", DecimalText(done).View(), " of ",
-           DecimalText(count).View(), " entries (done, or kept where it cannot be told whether they were); they are "
-           "passed over, the run goes on with the next",
+           DecimalText(count).View(), " entries (done, or kept where it cannot be told whether they were);",
+           " they are passed over, the run goes on with the next",
            listName == "INSTALLEDHELPS" ? " (a line that one of them names now is another product's, and is kept)" : ""});
 }
 
