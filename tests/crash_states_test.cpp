@@ -160,6 +160,7 @@ Recording Record(bool claimAfterEntries) {
   const Spy<decltype(&RegDeleteValueA)> deleteValue("advapi32.dll", "RegDeleteValueA", change);
   const Spy<decltype(&RegDeleteKeyA)> deleteKey("advapi32.dll", "RegDeleteKeyA", change);
   const Spy<decltype(&RegFlushKey)> flush("advapi32.dll", "RegFlushKey",
+      // cppcheck-suppress constParameter ; RegFlushKey's own signature
       [](HKEY key) { Note(key == HKEY_CURRENT_USER ? Op::UserFlush : Op::RecordFlush); });
   const Spy<decltype(&DeleteFileA)> deleteFile("kernel32.dll", "DeleteFileA", change);
   const Spy<decltype(&MoveFileA)> move("kernel32.dll", "MoveFileA", change);
