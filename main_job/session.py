@@ -77,7 +77,7 @@ class Session:
         if self.own_server or self.fresh:
             self.wine.server("-k")
             self.wine.server("-w")
-        if self.wine.tmp_folder:
-            shutil.rmtree(self.wine.tmp_folder, ignore_errors=True)
+        if self.wine.sandbox:
+            self.wine.sandbox.clear()
         if self.fresh and not self.keep:
             shutil.rmtree(self.wine.prefix, ignore_errors=True)

@@ -77,8 +77,8 @@ echo "#arch=$other" >"$work/other-arch/system.reg"
 # Installers of the architecture that runs here, built with makensis from one
 # script whose MODE says what each does: one that installs a file of its own
 # and a record of this product's uninstaller, writing files outside the
-# prefix on the way (through Z:, \\?\unix\, the Desktop, a link of the
-# machine's) and a Start-menu
+# prefix on the way (through Z:, \\?\unix\ into the folder of the victim
+# and the home, the Desktop, a link of the machine's) and a Start-menu
 # entry; one that stops, one that asks with a Yes/No box, one
 # whose record starts another program; one that does not end, nor does what
 # it started; one whose record is written by a program that it started and
@@ -117,6 +117,7 @@ Section
   !insertmacro write_over "${VICTIM}"
   !insertmacro write_over "${VICTIM_UNIX}"
   !insertmacro write_over "$DESKTOP\${HOME_VICTIM}"
+  !insertmacro write_over "${HOME_UNIX}"
   !insertmacro write_over "C:\Q\out\victim.txt"
   CreateShortCut "$SMPROGRAMS\Test Library.lnk" "C:\Q\u.exe"
   SetOutPath "C:\Q"
@@ -141,6 +142,7 @@ for mode in installs fails asks other hangs bootstraps expands "other-arch $othe
   set -- $mode
   makensis -V1 -DARCH="${2:-$arch}" -DMODE="$1" -DOUTFILE="$work/$1.exe" -DUNINSTALLER="$uninstaller" \
     -DVICTIM="$victim_windows" -DVICTIM_UNIX="${victim_unix//\\\\/\\}" -DHOME_VICTIM="${home_victim##*/}" \
+    -DHOME_UNIX='\\?\unix'"${home_victim//\//\\}" \
     -DCHILD="$child" "$work/installer.nsi" || failed=1
 done
 # A machine that holds the record of an earlier version of the library,
@@ -182,6 +184,7 @@ rows=(
   "installer past its time limit|5|scripts/run: the installer did not finish within 0.25 minutes; it may be waiting for a person|Installing: ||--install|$work/hangs.exe|--time-limit|0.25"
   "installer that starts another|0|Result: *|Running: C:\\Q\\u.exe Installed||--install|$work/bootstraps.exe"
   "installer writing REG_EXPAND_SZ|0|Result: *|Running: \"C:\\Q\\u.exe\" Installed||--install|$work/expands.exe"
+  "installer writing outside the prefix|0|Result: *|  The installer tried to write outside the prefix: ~/${home_victim##*/}; none of it reached this machine||--install|$work/installs.exe"
   "installer rewriting a record|0|Result: *|Running: \"C:\\Q\\u.exe\" Installed||--install|$work/installs.exe|--machine|$work/machine"
   "installer of the other architecture|2|scripts/run: */other-arch.exe is a *-bit program*|scripts/run||--install|$work/other-arch.exe"
 )
