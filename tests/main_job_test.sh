@@ -16,11 +16,13 @@ mkdir -p "$work/caller"
 victim=$work/victim.txt
 echo "the author's own file" >"$victim"
 victim_windows="Z:${victim//\//\\\\}"
-victim_unix="\\\\?\\unix${victim//\//\\\\}"
+# The victim by Wine's \\?\unix\ path, as Windows writes it (doubled in a .reg).
+victim_unix='\\?\unix'"${victim//\//\\}"
 # Where Wine would link the Desktop: the home, which the run must not touch.
 user=$(id -un)
 home_victim=$HOME/qnl-main-job-$$.txt
 echo "the author's own file" >"$home_victim"
+home_unix='\\?\unix'"${home_victim//\//\\}"
 trap 'rm -f "$home_victim"' EXIT
 menu="$HOME/.local/share/applications/wine/Programs/Test Library.desktop"
 uninstall='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
@@ -48,9 +50,9 @@ installation failing "" "[$uninstall\\Failing]" '"UninstallString"="\"C:\\Q\\u.e
 # Each way out of the prefix, in FILES with counter 1: the user folders, a
 # \\?\unix\ path, and a link below drive_c to the folder of the victim.
 installation ways-out "" "[$uninstall\\WaysOut]" '"UninstallString"="\"C:\\Q\\u.exe\" WaysOut"' \
-  "\"FILES\"=hex(1):$(printf '%s\r\n' "C:\\users\\$user\\Desktop\\${home_victim##*/}" "${victim_unix//\\\\/\\}" 'C:\Q\out\victim.txt' |
+  "\"FILES\"=hex(1):$(printf '%s\r\n' "C:\\users\\$user\\Desktop\\${home_victim##*/}" "$victim_unix" 'C:\Q\out\victim.txt' |
                      od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//'),00" "$counters" \
-  "\"C:\\\\users\\\\$user\\\\Desktop\\\\${home_victim##*/}\"=dword:00000001" "\"$victim_unix\"=dword:00000001" '"C:\\Q\\out\\victim.txt"=dword:00000001'
+  "\"C:\\\\users\\\\$user\\\\Desktop\\\\${home_victim##*/}\"=dword:00000001" "\"${victim_unix//\\/\\\\}\"=dword:00000001" '"C:\\Q\\out\\victim.txt"=dword:00000001'
 mkdir -p "$work/ways-out/drive_c/Q" && ln -s "$work" "$work/ways-out/drive_c/Q/out"
 # A bwrap that the kernel refuses, as in a container without namespaces.
 mkdir -p "$work/refused"
@@ -141,8 +143,8 @@ child="qnl-child-$$"
 for mode in installs fails asks other hangs bootstraps expands "other-arch $other"; do
   set -- $mode
   makensis -V1 -DARCH="${2:-$arch}" -DMODE="$1" -DOUTFILE="$work/$1.exe" -DUNINSTALLER="$uninstaller" \
-    -DVICTIM="$victim_windows" -DVICTIM_UNIX="${victim_unix//\\\\/\\}" -DHOME_VICTIM="${home_victim##*/}" \
-    -DHOME_UNIX='\\?\unix'"${home_victim//\//\\}" \
+    -DVICTIM="$victim_windows" -DVICTIM_UNIX="$victim_unix" -DHOME_VICTIM="${home_victim##*/}" \
+    -DHOME_UNIX="$home_unix" \
     -DCHILD="$child" "$work/installer.nsi" || failed=1
 done
 # A machine that holds the record of an earlier version of the library,
@@ -208,6 +210,50 @@ for row in "${rows[@]}"; do
      [ -e "$menu" ] || [ -n "$(ls -A "$work/caller")" ] || pgrep -f "rem $child" >/dev/null; then
     echo "FAILED: $name: exit code $code (expected ${fields[1]}); the output:"
     echo "$output"
+    failed=1
+  fi
+done
+# A run on a prefix of the caller's that a Wine server outside the sandbox
+# serves is refused and changes nothing. One ended by force while the
+# prefix's drives are hidden, by Ctrl-C twice (the second in the clean-up)
+# or a kill, leaves them back: the run itself, or after a kill the next run,
+# which also ends what the killed one left running. Per row: what is done to
+# the run (a server started first, or the signals sent once the drives are
+# hidden) | its exit code | a text its output, and the next's, holds.
+ended=$work/outside.run/prefix
+ends=(
+  "server|2|scripts/run: a Wine program runs in $ended outside the sandbox; end it first (wineserver -k)"
+  "INT INT|130|Result: INTERRUPTED"
+  "KILL|137|the Wine programs that a run ended by force left running in $ended are ended"
+)
+source "$here/scripts/wine-env" "" "$ended"
+state() { find "$ended" -printf '%p %s %T@ %l\n' | sort; }
+# The run itself in place of the shell that runs this (end_run ... &), so
+# that the signals reach it.
+end_run() {
+  cd "$work/caller" && exec "$here/scripts/run" --no-build --work "$work/$1" --prefix "$ended" --record NoProgram \
+    --program 'C:\nothere.exe' >>"$work/ended.txt" 2>&1
+}
+for end in "${ends[@]}"; do
+  IFS='|' read -r how code text <<<"$end"
+  : >"$work/ended.txt"
+  [ "$how" != server ] || "$WINESERVER" -p
+  before=$(state)
+  end_run ended.run &
+  run=$!
+  if [ "$how" != server ]; then
+    until [ -e "$ended/qnl-hidden-drives.txt" ] || ! kill -0 "$run" 2>/dev/null; do sleep 0.05; done
+    for signal in $how; do kill -s "$signal" "$run"; sleep 0.2; done
+  fi
+  { wait "$run"; } 2>/dev/null
+  got=$? after=$(state)
+  [ "$how" != server ] || { "$WINESERVER" -k; "$WINESERVER" -w; }
+  [ "$how" != KILL ] || (end_run after-kill.run)
+  if [ "$got" != "$code" ] || ! grep -qF "$text" "$work/ended.txt" || [ ! -L "$ended/dosdevices/z:" ] ||
+     [ -e "$ended/qnl-hidden-drives.txt" ] || grep -qsz "^WINEPREFIX=$ended\$" /proc/[0-9]*/environ ||
+     { [ "$how" = server ] && [ "$after" != "$before" ]; }; then
+    echo "FAILED: a run on a prefix of the caller's ($how): exit code $got (expected $code); the output:"
+    cat "$work/ended.txt"
     failed=1
   fi
 done
