@@ -144,8 +144,7 @@ for mode in installs fails asks other hangs bootstraps expands "other-arch $othe
   set -- $mode
   makensis -V1 -DARCH="${2:-$arch}" -DMODE="$1" -DOUTFILE="$work/$1.exe" -DUNINSTALLER="$uninstaller" \
     -DVICTIM="$victim_windows" -DVICTIM_UNIX="$victim_unix" -DHOME_VICTIM="${home_victim##*/}" \
-    -DHOME_UNIX="$home_unix" \
-    -DCHILD="$child" "$work/installer.nsi" || failed=1
+    -DHOME_UNIX="$home_unix" -DCHILD="$child" "$work/installer.nsi" || failed=1
 done
 # A machine that holds the record of an earlier version of the library,
 # which the installer rewrites, a file on the Desktop of its user, and a link
@@ -213,13 +212,11 @@ for row in "${rows[@]}"; do
     failed=1
   fi
 done
-# A run on a prefix of the caller's that a Wine server outside the sandbox
-# serves is refused and changes nothing. One ended by force while the
-# prefix's drives are hidden, by Ctrl-C twice (the second in the clean-up)
-# or a kill, leaves them back: the run itself, or after a kill the next run,
-# which also ends what the killed one left running. Per row: what is done to
-# the run (a server started first, or the signals sent once the drives are
-# hidden) | its exit code | a text its output, and the next's, holds.
+# A run on a prefix of the caller's: refused, changing nothing, where an
+# outside server serves it; ended by Ctrl-C twice or a kill while its drives
+# are hidden, it leaves them back (after a kill: the next run, which ends what
+# the killed one left running). Row: a server first or the signals | exit code
+# | a text of the output (and of the next run's).
 ended=$work/outside.run/prefix
 ends=(
   "server|2|scripts/run: a Wine program runs in $ended outside the sandbox; end it first (wineserver -k)"
@@ -228,9 +225,7 @@ ends=(
 )
 source "$here/scripts/wine-env" "" "$ended"
 state() { find "$ended" -printf '%p %s %T@ %l\n' | sort; }
-# The run itself in place of the shell that runs this (end_run ... &), so
-# that the signals reach it.
-end_run() {
+end_run() { # exec: the signals reach the run itself
   cd "$work/caller" && exec "$here/scripts/run" --no-build --work "$work/$1" --prefix "$ended" --record NoProgram \
     --program 'C:\nothere.exe' >>"$work/ended.txt" 2>&1
 }
@@ -238,14 +233,10 @@ for end in "${ends[@]}"; do
   IFS='|' read -r how code text <<<"$end"
   : >"$work/ended.txt"
   [ "$how" != server ] || "$WINESERVER" -p
-  before=$(state)
-  end_run ended.run &
-  run=$!
-  if [ "$how" != server ]; then
-    until [ -e "$ended/qnl-hidden-drives.txt" ] || ! kill -0 "$run" 2>/dev/null; do sleep 0.05; done
-    for signal in $how; do kill -s "$signal" "$run"; sleep 0.2; done
-  fi
-  { wait "$run"; } 2>/dev/null
+  before=$(state) && { end_run ended.run & } && run=$!
+  until [ "$how" = server ] || [ -e "$ended/qnl-hidden-drives.txt" ] || ! kill -0 "$run" 2>/dev/null; do sleep 0.05; done
+  [ "$how" = server ] || for signal in $how; do kill -s "$signal" "$run"; sleep 0.2; done
+  wait "$run"
   got=$? after=$(state)
   [ "$how" != server ] || { "$WINESERVER" -k; "$WINESERVER" -w; }
   [ "$how" != KILL ] || (end_run after-kill.run)

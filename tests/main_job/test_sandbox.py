@@ -1,4 +1,4 @@
-"""The drives of a prefix that lead outside it, hidden and put back, the
+"""The drives of a prefix that lead outside it, hidden and put back, and the
 paths of this machine that Windows paths name through those that remain,
 and the kernel's sandbox's own network."""
 import os
@@ -79,12 +79,10 @@ class Network(unittest.TestCase):
     def test_a_program_in_the_sandbox_reaches_the_hosts_network_only_for_a_display_over_it(self):
         if bubblewrap.refusal():
             self.skipTest(bubblewrap.refusal())
-        with socket.socket() as server:
-            server.bind(("127.0.0.1", 0))
-            server.listen()
+        with socket.create_server(("127.0.0.1", 0)) as server:
             connect = f"import socket; socket.create_connection(('127.0.0.1', {server.getsockname()[1]}), 5)"
             for display, reached in ((":0", False), ("unix:0", False), ("localhost:10.0", True)):
                 with self.subTest(display=display), unittest.mock.patch.dict(os.environ, DISPLAY=display):
-                    command = bubblewrap.Sandbox([]).wrap(["python3", "-c", connect], "/")
-                    done = subprocess.run(command, capture_output=True, check=False)
+                    done = subprocess.run(bubblewrap.Sandbox([]).wrap(["python3", "-c", connect], "/"),
+                                          capture_output=True, check=False)
                     self.assertEqual(done.returncode == 0, reached, done.stderr)
