@@ -142,8 +142,8 @@ class Installer:
         sandbox stands in for, beyond what had LANDED there before it ran;
         without the sandbox, that no such write can be told."""
         if not self.wine.sandbox:
-            print("  Without the kernel's sandbox the run cannot tell what the installer wrote outside the prefix: "
-                  "what it wrote through a \\\\?\\unix\\ path reached this machine")
+            print("  Without the kernel's sandbox the run cannot tell what the installer wrote outside the prefix "
+                  "(a write through a \\\\?\\unix\\ path reaches this machine)")
             return
         written = [path for path in self.wine.sandbox.landed() if path not in landed]
         if written:
