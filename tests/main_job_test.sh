@@ -213,10 +213,10 @@ for row in "${rows[@]}"; do
   fi
 done
 # A run on a prefix of the caller's: refused, changing nothing, where an
-# outside server serves it; ended by Ctrl-C twice or a kill while its drives
-# are hidden, it leaves them back (after a kill: the next run, which ends what
-# the killed one left running). Row: a server first or the signals | exit code
-# | a text of the output (and of the next run's).
+# outside server serves it; ended while its drives are hidden by Ctrl-C twice
+# (the second as it cleans up) or a kill, it leaves them back (after a kill:
+# the next run, which ends what the killed one left running). Row: a server
+# first or the signals | exit code | a text of the output (and the next's).
 ended=$work/outside.run/prefix
 ends=(
   "server|2|scripts/run: a Wine program runs in $ended outside the sandbox; end it first (wineserver -k)"
