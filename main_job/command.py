@@ -119,8 +119,8 @@ class Job:
             session.drives.hide()
             return UninstallRun(session, record, options.program, options.expected, quiet).run(label, bool(self.installation))
         except Interrupted:
-            session.wine.server("-k")  # the uninstaller and its batch file with it
             print(f"Result: INTERRUPTED; the installation is as far as the run came (reports in {work}).")
+            session.wine.server("-k")  # the uninstaller and its batch file with it
             raise
         finally:
             session.finish()

@@ -111,8 +111,11 @@ class Installer:
         command = self.command()
         kind = f" ({self.kind})" if self.kind else ""
         print(f"Installing: {command}{kind}")
-        if not self.wine.run_within(self.minutes * 60, self.wine.wine.programs / "answer_run.exe",
-                                    f"{self.session.files_windows}\\install.txt", "--unattended", command):
+        landed = self.wine.sandbox.landed() if self.wine.sandbox else []
+        finished = self.wine.run_within(self.minutes * 60, self.wine.wine.programs / "answer_run.exe",
+                                        f"{self.session.files_windows}\\install.txt", "--unattended", command)
+        self.tell_outside(landed)
+        if not finished:
             raise InstallerFailed(self.unfinished(self.minutes))
         self.judge_run()
         after = self.records()
@@ -133,6 +136,19 @@ class Installer:
             raise Refusal(f"the installer wrote {len(ours)} uninstall records that start the Quenlar uninstaller "
                           f"({names}); name one with --record")
         return ours[0]
+
+    def tell_outside(self, landed):
+        """A note of what the installer wrote in the host's places that the
+        sandbox stands in for, beyond what had LANDED there before it ran;
+        without the sandbox, that no such write can be told."""
+        if not self.wine.sandbox:
+            print("  Without the kernel's sandbox the run cannot tell what the installer wrote outside the prefix "
+                  "(a write through a \\\\?\\unix\\ path reaches this machine)")
+            return
+        written = [path for path in self.wine.sandbox.landed() if path not in landed]
+        if written:
+            print(f"  The installer tried to write outside the prefix: {', '.join(written)}; none of it reached "
+                  f"this machine (the sandbox kept it in {self.wine.sandbox.stand_in})")
 
     def judge_run(self):
         """Ends the run at an installer that did not start, asked for input or

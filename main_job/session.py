@@ -1,9 +1,10 @@
 """One run's prefix: its Wine programs, the run's files inside it (where the
 programs reach them with every outside drive hidden), and its end, which
-puts back the drives (at the start, also those that a run ended by force
-left hidden), keeps the reports in the work folder and, for a fresh prefix,
-ends its server and deletes it unless the caller keeps it; every process of
-the prefix ends with the run."""
+puts back the drives, keeps the reports in the work folder and, for a fresh
+prefix, ends its server and deletes it unless the caller keeps it; every
+process of the prefix ends with the run. In a prefix of the caller's, a run
+starts by mending what one that was ended by force left: the programs that
+it left running, its files and the drives that it left hidden."""
 import os
 import shutil
 import signal
@@ -25,6 +26,11 @@ class Session:
         self.files_windows = f"C:\\windows\\temp\\qnl-run-{os.getpid()}"
         self.drives = Drives(wine.prefix)
         self.own_server = False
+        # In a prefix of the caller's, the work folder of the run whose
+        # server serves it and the run's files, kept while that runs, so
+        # that the next run ends the programs that a run ended by force left
+        # in its sandbox, and deletes its files.
+        self.running = wine.prefix / "qnl-running-run.txt"
 
     def start(self, version=""):
         """A fresh prefix copied from the template; the run's files and one
@@ -36,12 +42,16 @@ class Session:
             template = self.wine.wine.template()
             shutil.rmtree(self.wine.prefix, ignore_errors=True)
             step(["cp", "-a", str(template), str(self.wine.prefix)], "copying the prefix template")
-        elif self.drives.recover():
-            print(f"scripts/run: the drives of {self.wine.prefix} that a run ended by force left hidden are back",
-                  file=sys.stderr)
-        if not self.fresh and self.wine.sandbox and host_server_runs(self.wine.prefix):
-            raise Refusal(f"a Wine program runs in {self.wine.prefix} outside the sandbox; end it first "
-                          "(wineserver -k), as the run's programs would start a second server for the prefix")
+        else:
+            if self.wine.sandbox and host_server_runs(self.wine.prefix):
+                raise Refusal(f"a Wine program runs in {self.wine.prefix} outside the sandbox; end it first "
+                              "(wineserver -k), as the run's programs would start a second server for the prefix")
+            self.end_left_running()
+            if self.drives.recover():
+                print(f"scripts/run: the drives of {self.wine.prefix} that a run ended by force left hidden are back",
+                      file=sys.stderr)
+        if not self.fresh and self.wine.sandbox:
+            self.running.write_text(f"{self.work}\n{self.files}\n", encoding="utf-8")
         self.files.mkdir(parents=True, exist_ok=True)
         self.own_server = self.wine.start_server()
         if not self.fresh:
@@ -56,6 +66,21 @@ class Session:
             done = self.wine.run("reg", "add", "HKCU\\Software\\Wine", "/v", "Version", "/d", version, "/f")
             if done.returncode != 0:
                 raise StepFailed(f"setting the Windows version {version} failed (exit code {done.returncode})")
+
+    def end_left_running(self):
+        """Ends the server of the prefix, and every program of it, that a run
+        ended by force left running in its sandbox (its /tmp lies in that
+        run's work folder, where no other run finds it), and its files."""
+        if not self.running.is_file():
+            return
+        work, files = (self.running.read_text(encoding="utf-8").splitlines() + ["", ""])[:2]
+        if self.wine.sandbox and Path(work).is_dir():
+            if self.wine.wine.in_prefix(self.wine.prefix, self.wine.code_page, work).server("-k").returncode == 0:
+                print(f"scripts/run: the Wine programs that a run ended by force left running in {self.wine.prefix} "
+                      "are ended", file=sys.stderr)
+        if files.startswith(str(self.wine.prefix / "drive_c")):
+            shutil.rmtree(files, ignore_errors=True)
+        self.running.unlink()
 
     def finish(self):
         """The end, which a second Ctrl-C does not cut short: it comes once
@@ -77,7 +102,8 @@ class Session:
         if self.own_server or self.fresh:
             self.wine.server("-k")
             self.wine.server("-w")
-        if self.wine.tmp_folder:
-            shutil.rmtree(self.wine.tmp_folder, ignore_errors=True)
+            self.running.unlink(missing_ok=True)
+        if self.wine.sandbox:
+            self.wine.sandbox.clear()
         if self.fresh and not self.keep:
             shutil.rmtree(self.wine.prefix, ignore_errors=True)

@@ -92,8 +92,7 @@ class PrefixWine:
         self.code_page = code_page
         locale, self.codec = CODE_PAGES[code_page]
         self.env = dict(wine.env, WINEPREFIX=str(prefix), LC_ALL=locale)
-        self.tmp_folder = Path(work) / ".sandbox-tmp" if work else None
-        self.sandbox = Sandbox([prefix, work], self.tmp_folder) if wine.sandboxed and work else None
+        self.sandbox = Sandbox([prefix, work], Path(work) / ".sandbox-host") if wine.sandboxed and work else None
 
     def command(self, *arguments):
         """A command line of the prefix's, in its sandbox where it has one."""

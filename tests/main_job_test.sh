@@ -16,11 +16,13 @@ mkdir -p "$work/caller"
 victim=$work/victim.txt
 echo "the author's own file" >"$victim"
 victim_windows="Z:${victim//\//\\\\}"
-victim_unix="\\\\?\\unix${victim//\//\\\\}"
+# The victim by Wine's \\?\unix\ path, as Windows writes it (doubled in a .reg).
+victim_unix='\\?\unix'"${victim//\//\\}"
 # Where Wine would link the Desktop: the home, which the run must not touch.
 user=$(id -un)
 home_victim=$HOME/qnl-main-job-$$.txt
 echo "the author's own file" >"$home_victim"
+home_unix='\\?\unix'"${home_victim//\//\\}"
 trap 'rm -f "$home_victim"' EXIT
 menu="$HOME/.local/share/applications/wine/Programs/Test Library.desktop"
 uninstall='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
@@ -48,9 +50,9 @@ installation failing "" "[$uninstall\\Failing]" '"UninstallString"="\"C:\\Q\\u.e
 # Each way out of the prefix, in FILES with counter 1: the user folders, a
 # \\?\unix\ path, and a link below drive_c to the folder of the victim.
 installation ways-out "" "[$uninstall\\WaysOut]" '"UninstallString"="\"C:\\Q\\u.exe\" WaysOut"' \
-  "\"FILES\"=hex(1):$(printf '%s\r\n' "C:\\users\\$user\\Desktop\\${home_victim##*/}" "${victim_unix//\\\\/\\}" 'C:\Q\out\victim.txt' |
+  "\"FILES\"=hex(1):$(printf '%s\r\n' "C:\\users\\$user\\Desktop\\${home_victim##*/}" "$victim_unix" 'C:\Q\out\victim.txt' |
                      od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//'),00" "$counters" \
-  "\"C:\\\\users\\\\$user\\\\Desktop\\\\${home_victim##*/}\"=dword:00000001" "\"$victim_unix\"=dword:00000001" '"C:\\Q\\out\\victim.txt"=dword:00000001'
+  "\"C:\\\\users\\\\$user\\\\Desktop\\\\${home_victim##*/}\"=dword:00000001" "\"${victim_unix//\\/\\\\}\"=dword:00000001" '"C:\\Q\\out\\victim.txt"=dword:00000001'
 mkdir -p "$work/ways-out/drive_c/Q" && ln -s "$work" "$work/ways-out/drive_c/Q/out"
 # A bwrap that the kernel refuses, as in a container without namespaces.
 mkdir -p "$work/refused"
@@ -77,8 +79,8 @@ echo "#arch=$other" >"$work/other-arch/system.reg"
 # Installers of the architecture that runs here, built with makensis from one
 # script whose MODE says what each does: one that installs a file of its own
 # and a record of this product's uninstaller, writing files outside the
-# prefix on the way (through Z:, \\?\unix\, the Desktop, a link of the
-# machine's) and a Start-menu
+# prefix on the way (through Z:, \\?\unix\ into the folder of the victim
+# and the home, the Desktop, a link of the machine's) and a Start-menu
 # entry; one that stops, one that asks with a Yes/No box, one
 # whose record starts another program; one that does not end, nor does what
 # it started; one whose record is written by a program that it started and
@@ -117,6 +119,7 @@ Section
   !insertmacro write_over "${VICTIM}"
   !insertmacro write_over "${VICTIM_UNIX}"
   !insertmacro write_over "$DESKTOP\${HOME_VICTIM}"
+  !insertmacro write_over "${HOME_UNIX}"
   !insertmacro write_over "C:\Q\out\victim.txt"
   CreateShortCut "$SMPROGRAMS\Test Library.lnk" "C:\Q\u.exe"
   SetOutPath "C:\Q"
@@ -140,8 +143,8 @@ child="qnl-child-$$"
 for mode in installs fails asks other hangs bootstraps expands "other-arch $other"; do
   set -- $mode
   makensis -V1 -DARCH="${2:-$arch}" -DMODE="$1" -DOUTFILE="$work/$1.exe" -DUNINSTALLER="$uninstaller" \
-    -DVICTIM="$victim_windows" -DVICTIM_UNIX="${victim_unix//\\\\/\\}" -DHOME_VICTIM="${home_victim##*/}" \
-    -DCHILD="$child" "$work/installer.nsi" || failed=1
+    -DVICTIM="$victim_windows" -DVICTIM_UNIX="$victim_unix" -DHOME_VICTIM="${home_victim##*/}" \
+    -DHOME_UNIX="$home_unix" -DCHILD="$child" "$work/installer.nsi" || failed=1
 done
 # A machine that holds the record of an earlier version of the library,
 # which the installer rewrites, a file on the Desktop of its user, and a link
@@ -182,6 +185,7 @@ rows=(
   "installer past its time limit|5|scripts/run: the installer did not finish within 0.25 minutes; it may be waiting for a person|Installing: ||--install|$work/hangs.exe|--time-limit|0.25"
   "installer that starts another|0|Result: *|Running: C:\\Q\\u.exe Installed||--install|$work/bootstraps.exe"
   "installer writing REG_EXPAND_SZ|0|Result: *|Running: \"C:\\Q\\u.exe\" Installed||--install|$work/expands.exe"
+  "installer writing outside the prefix|0|Result: *|  The installer tried to write outside the prefix: ~/${home_victim##*/}; none of it reached this machine||--install|$work/installs.exe"
   "installer rewriting a record|0|Result: *|Running: \"C:\\Q\\u.exe\" Installed||--install|$work/installs.exe|--machine|$work/machine"
   "installer of the other architecture|2|scripts/run: */other-arch.exe is a *-bit program*|scripts/run||--install|$work/other-arch.exe"
 )
@@ -205,6 +209,42 @@ for row in "${rows[@]}"; do
      [ -e "$menu" ] || [ -n "$(ls -A "$work/caller")" ] || pgrep -f "rem $child" >/dev/null; then
     echo "FAILED: $name: exit code $code (expected ${fields[1]}); the output:"
     echo "$output"
+    failed=1
+  fi
+done
+# A run on a prefix of the caller's: refused, changing nothing, where an
+# outside server serves it; ended while its drives are hidden by Ctrl-C twice
+# (the second as it cleans up) or a kill, it leaves them back (after a kill:
+# the next run, which ends what the killed one left running). Row: a server
+# first or the signals | exit code | a text of the output (and the next's).
+ended=$work/outside.run/prefix
+ends=(
+  "server|2|scripts/run: a Wine program runs in $ended outside the sandbox; end it first (wineserver -k)"
+  "INT INT|130|Result: INTERRUPTED"
+  "KILL|137|the Wine programs that a run ended by force left running in $ended are ended"
+)
+source "$here/scripts/wine-env" "" "$ended"
+state() { find "$ended" -printf '%p %s %T@ %l\n' | sort; }
+end_run() { # exec: the signals reach the run itself
+  cd "$work/caller" && exec "$here/scripts/run" --no-build --work "$work/$1" --prefix "$ended" --record NoProgram \
+    --program 'C:\nothere.exe' >>"$work/ended.txt" 2>&1
+}
+for end in "${ends[@]}"; do
+  IFS='|' read -r how code text <<<"$end"
+  : >"$work/ended.txt"
+  [ "$how" != server ] || "$WINESERVER" -p
+  before=$(state) && { end_run ended.run & } && run=$!
+  until [ "$how" = server ] || [ -e "$ended/qnl-hidden-drives.txt" ] || ! kill -0 "$run" 2>/dev/null; do sleep 0.05; done
+  [ "$how" = server ] || for signal in $how; do kill -s "$signal" "$run"; sleep 0.2; done
+  wait "$run"
+  got=$? after=$(state)
+  [ "$how" != server ] || { "$WINESERVER" -k; "$WINESERVER" -w; }
+  [ "$how" != KILL ] || (end_run after-kill.run)
+  if [ "$got" != "$code" ] || ! grep -qF "$text" "$work/ended.txt" || [ ! -L "$ended/dosdevices/z:" ] ||
+     [ -e "$ended/qnl-hidden-drives.txt" ] || grep -qsz "^WINEPREFIX=$ended\$" /proc/[0-9]*/environ ||
+     { [ "$how" = server ] && [ "$after" != "$before" ]; }; then
+    echo "FAILED: a run on a prefix of the caller's ($how): exit code $got (expected $code); the output:"
+    cat "$work/ended.txt"
     failed=1
   fi
 done

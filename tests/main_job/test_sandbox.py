@@ -1,10 +1,15 @@
 """The drives of a prefix that lead outside it, hidden and put back, and the
-paths of this machine that Windows paths name through those that remain."""
+paths of this machine that Windows paths name through those that remain,
+and the kernel's sandbox's own network."""
 import os
+import socket
+import subprocess
 import tempfile
 import unittest
+import unittest.mock
 from pathlib import Path
 
+from main_job import bubblewrap
 from main_job.sandbox import Drives, inside, leads_outside, unix_path
 
 
@@ -68,3 +73,16 @@ class Sandbox(unittest.TestCase):
                 self.assertEqual(leads_outside(self.prefix, path), outside)
         Drives(self.prefix).hide()
         self.assertFalse(leads_outside(self.prefix, "Z:\\etc\\passwd"))
+
+
+class Network(unittest.TestCase):
+    def test_a_program_in_the_sandbox_reaches_the_hosts_network_only_for_a_display_over_it(self):
+        if bubblewrap.refusal():
+            self.skipTest(bubblewrap.refusal())
+        with socket.create_server(("127.0.0.1", 0)) as server:
+            connect = f"import socket; socket.create_connection(('127.0.0.1', {server.getsockname()[1]}), 5)"
+            for display, reached in ((":0", False), ("unix:0", False), ("localhost:10.0", True)):
+                with self.subTest(display=display), unittest.mock.patch.dict(os.environ, DISPLAY=display):
+                    done = subprocess.run(bubblewrap.Sandbox([]).wrap(["python3", "-c", connect], "/"),
+                                          capture_output=True, check=False)
+                    self.assertEqual(done.returncode == 0, reached, done.stderr)
