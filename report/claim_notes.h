@@ -12,9 +12,12 @@ namespace report {
 // "; it claimed the next K: ..." for a claim of the list listName, whose
 // entries list holds, stored after done entries: for FILES, by each
 // counter now, how many a run finds done and which it keeps; for
-// INSTALLEDHELPS, that the contents file's text tells. For a count of the
-// first form with entries done, that the next entry is kept. Empty where
-// nothing is in doubt. Changes nothing.
-std::string DoubtNote(const char* listName, const platform::LineList& list, int done, const uninstall::DoneClaim& stored);
+// INSTALLEDHELPS, by the contents file's bytes (contents; null where the
+// file cannot be read), how many a run finds done and, where the text is
+// none of the claim's, the entries it keeps. For a count of the first form
+// with entries done, that the next entry is kept. Empty where nothing is in
+// doubt. Changes nothing.
+std::string DoubtNote(const char* listName, const platform::LineList& list, int done, const uninstall::DoneClaim& stored,
+                      const std::string* contents);
 
 }  // namespace report

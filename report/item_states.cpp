@@ -1,7 +1,9 @@
 #include "report/item_states.h"
 
 #include "environments/help_contents.h"
+#include "platform/ansi_text.h"
 #include "platform/errors.h"
+#include "platform/path_text.h"
 #include "platform/text_lines.h"
 #include "platform/unique_handle.h"
 #include "registration/define_line.h"
@@ -46,7 +48,7 @@ std::string TextFileState(const std::string& bytes) {
 
 // Reads a file that the uninstaller would edit; false, with its state in
 // state, when the uninstaller would pass it over or the report cannot read it.
-bool ReadEditedFile(const std::string& path, std::string& bytes, std::string& state) {
+bool ReadEditedFileAlone(const std::string& path, std::string& bytes, std::string& state) {
   if (!setup::FileIsPresent(path)) {
     state = PathState(path, false);
     // A file dated outside the DOS date range does not count as present.
@@ -59,6 +61,34 @@ bool ReadEditedFile(const std::string& path, std::string& bytes, std::string& st
   }
   state = TextFileState(bytes);
   return true;
+}
+
+// "; beside it qnl1.tmp, ..." where the folder of path holds files of the
+// name that the uninstaller's stores give their temporary files: a run
+// stopped while it stored leaves one, with the new text, or on Windows 9x,
+// stopped between its two renames, with the old text while the file itself
+// is missing. The run does not take them back (it cannot tell them from
+// files that someone else put there since); a person can.
+std::string LeftTemporaryFiles(const std::string& path) {
+  const std::string folder = platform::FolderOfPath(path, &platform::IsAnsiLeadByte);
+  const std::string pattern = (folder.empty() ? std::string() : folder + "\\") + "qnl*.tmp";
+  WIN32_FIND_DATAA found{};
+  const platform::UniqueFind find(FindFirstFileA(pattern.c_str(), &found));
+  if (!find.IsValid()) return {};
+  std::string names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names += (names.empty() ? "" : ", ") + std::string(found.cFileName);
+  } while (FindNextFileA(find.Get(), &found));
+  return names.empty() ? std::string() : "; beside it " + names + ", left by a run stopped while it stored";
+}
+
+// Reads a file that the uninstaller would edit; false, with its state in
+// state, when the uninstaller would pass it over or the report cannot read it.
+// Either way the state names what a stopped store left beside it.
+bool ReadEditedFile(const std::string& path, std::string& bytes, std::string& state) {
+  const bool read = ReadEditedFileAlone(path, bytes, state);
+  state += LeftTemporaryFiles(path);
+  return read;
 }
 
 }  // namespace

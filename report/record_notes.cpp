@@ -2,8 +2,15 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <optional>
+
+#include "environments/environment_table.h"
+#include "environments/help_folders.h"
+#include "platform/errors.h"
 #include "platform/line_list.h"
 #include "report/claim_notes.h"
+#include "setup/path_helpers.h"
 #include "setup/uninstall_record.h"
 #include "uninstall/command_words.h"
 #include "uninstall/done_count.h"
@@ -11,6 +18,23 @@
 
 namespace report {
 namespace {
+
+// The bytes of the contents file that the record's DELPHIVER names, for the
+// note on a help claim; none where its RootDir or the file cannot be read
+// (the report's contents item says why).
+std::optional<std::string> ContentsBytes(HKEY record) {
+  std::string path;
+  try {
+    path = environments::EnvironmentContentsFile(
+        environments::EnvironmentIndex(setup::ReadValueText(record, "DELPHIVER")));
+  } catch (const platform::Exception&) {
+    return std::nullopt;
+  }
+  std::string bytes;
+  if (!setup::FileIsPresent(path) || !platform::ReadWholeFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE, bytes))
+    return std::nullopt;
+  return bytes;
+}
 
 // What the list listName holds after an earlier run, by its count as a run
 // takes it (uninstall/done_count.h); nothing where the record keeps none.
@@ -26,7 +50,9 @@ std::string EarlierRunNote(HKEY record, const char* listName, const char* what) 
   if (done < 0)
     return "Earlier run: its " + uninstall::DoneValueName(listName) + " counts in another " + listName +
            " list (written anew since); a run does every entry";
-  const std::string doubt = DoubtNote(listName, list, done, stored);
+  const std::optional<std::string> contents =
+      std::strcmp(listName, "INSTALLEDHELPS") == 0 && stored.claimed ? ContentsBytes(record) : std::nullopt;
+  const std::string doubt = DoubtNote(listName, list, done, stored, contents ? &*contents : nullptr);
   if (done == 0 && doubt.empty()) return "Earlier run: the record lists what is left to do, " + lines;
   const std::string head = "Earlier run: " + std::to_string(done) + " of the " + lines + " done";
   if (done == 0) return head + doubt;

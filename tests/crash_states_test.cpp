@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <random>
 #include <set>
 #include <tuple>
 
@@ -76,9 +77,13 @@ std::optional<Tree> TreeAt(HKEY root, const std::string& path) {
   return ReadTree(OpenKey(root, path).Get());
 }
 
+// Files that a row lists in FILES beyond the sample's own.
+std::vector<std::string> g_moreFiles;
+
 World Take() {
   World world{TreeAt(HKEY_CURRENT_USER, kUserData), TreeAt(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName)), {}};
   for (const std::string& file : Sample::Files()) world.files[file] = ReadBytes(file);
+  for (const std::string& file : g_moreFiles) world.files[file] = ReadBytes(file);
   for (const std::string& file : {Sample::Include(), std::string(Sample::kContents)}) world.files[file] = ReadBytes(file);
   return world;
 }
@@ -217,20 +222,43 @@ void RunState(const Recording& recording, std::size_t u, std::size_t r, std::siz
     ++tally.kept;
 }
 
-// Every cut point, each hive and the files keeping all or only what they had
-// flushed there (recordFlushes false: as if the record's flushes did nothing).
-Tally Explore(const Recording& recording, const World& start, bool recordFlushes) {
+// The installation with count more files listed after the sample's, each
+// counted once, every tenth twice (another installation's too).
+void ListMoreFiles(int count) {
+  if (count == 0) return;
+  const std::string folder = std::string(Sample::kProduct) + "\\More";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string record = UninstallKeyPath(Sample::kKeyName);
+  RegistryValue files = *ReadRegistryValue(HKEY_LOCAL_MACHINE, record, "FILES");
+  files.bytes.resize(files.bytes.find('\0'));
+  for (int i = 0; i < count; ++i) {
+    g_moreFiles.push_back(folder + "\\f" + std::to_string(i) + ".dcu");
+    WriteBytes(g_moreFiles.back(), "unit " + std::to_string(i));
+    SetCounter(g_moreFiles.back(), i % 10 == 0 ? 2 : 1);
+    files.bytes += "\r\n" + g_moreFiles.back();
+  }
+  SetRegistryValue(HKEY_LOCAL_MACHINE, record, "FILES", files.type, files.bytes + '\0');
+}
+
+// Every cut point (sampled: that many of them, drawn with a fixed seed), each
+// hive and the files keeping all or only what they had flushed there
+// (recordFlushes false: as if the record's flushes did nothing).
+Tally Explore(const Recording& recording, const World& start, bool recordFlushes, std::size_t sampled) {
   Tally tally;
   std::set<std::tuple<std::size_t, std::size_t, std::size_t>> seen;
   // The states after each one's last flush.
   std::size_t user = 0;
   std::size_t record = 0;
   std::size_t files = 0;
+  std::mt19937 draw(45);
+  const double share = sampled ? static_cast<double>(sampled) / static_cast<double>(recording.ops.size()) : 1.0;
   for (std::size_t cut = 0; cut < recording.ops.size(); ++cut) {
+    const bool drawn = !sampled || draw() < share * static_cast<double>(draw.max());
     for (const std::size_t u : {cut, user})
       for (const std::size_t r : {cut, record})
         for (const std::size_t f : {cut, files}) {
-          if (seen.insert({u, r, f}).second) RunState(recording, u, r, f, u == cut && r == cut && f == cut, tally);
+          if (drawn && seen.insert({u, r, f}).second)
+            RunState(recording, u, r, f, u == cut && r == cut && f == cut, tally);
         }
     const Op op = recording.ops[cut];
     if (op == Op::UserFlush) user = cut + 1;
@@ -251,16 +279,24 @@ TEST(CrashStates, NoStateThatAStopLeavesReleasesACounterTwiceAndThePlantedFaults
   const struct {
     const char* what;
     bool claimAfterEntries, recordFlushes, faultFound;
+    int moreFiles = 0;         // listed after the sample's: several claimed stretches
+    std::size_t sampled = 0;   // states drawn of every cut's; none: all
   } rows[] = {
       {"as built", false, true, false},
       {"the record's flushes dropped", false, false, true},
       {"each claim written after the entries it covers", true, true, true},
+      {"as built, 300 files more, sampled", false, true, false, 300, 60},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     Put(start);
+    ListMoreFiles(row.moreFiles);
+    const World first = Take();
     const Recording recording = Record(row.claimAfterEntries);
-    const Tally tally = Explore(recording, start, row.recordFlushes);
+    const Tally tally = Explore(recording, first, row.recordFlushes, row.sampled);
+    for (const std::string& file : g_moreFiles) DeleteFileA(file.c_str());
+    if (!g_moreFiles.empty()) RemoveDirectoryA((std::string(Sample::kProduct) + "\\More").c_str());
+    g_moreFiles.clear();
     std::printf("%s: %zu calls, %d states run, %d exactly as one clean run, %d kept, %d released twice; "
                 "of the %d after a kill, %d exact\n", row.what, recording.ops.size(), tally.states, tally.exact,
                 tally.kept, tally.releasedTwice, tally.kills, tally.killsExact);

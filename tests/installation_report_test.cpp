@@ -5,6 +5,7 @@
 #include "report/installation_report.h"
 #include "report/record_notes.h"
 #include "uninstall/done_count.h"
+#include "uninstall/help_claims.h"
 #include "setup/uninstall_record.h"
 #include "tests/support/borland_key.h"
 #include "tests/support/boxes.h"
@@ -47,6 +48,7 @@ struct Row {
   int exitCode = -1;               // the shipped program's run (none: not run) ...
   std::string failure = {};        // ... and the text of its failure box
   std::string contentsAfter = {};  // the contents file after that run
+  std::string leftBeside = {};     // a file beside the contents file, of the name a stopped store leaves
 };
 
 std::vector<std::string> Lines(const std::vector<report::ReportLine>& report) {
@@ -142,11 +144,12 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
                "include|" + f + "\\units\\prod.inc|present, 4 lines, CR LF", "define|Grid|on \"{$DEFINE Grid}\"",
                "define|DataGrid|off \"//{$DEFINE DataGrid}\"", "folder|" + f + "\\P\\Lib\\W|gone",
                "folder|" + f + "\\P\\Lib|gone", "folder|" + f + "\\P|gone",
-               "contents|" + f + "\\HELP\\delphi5.cnt|present, 4 lines, CR LF",
+               "contents|" + f + "\\HELP\\delphi5.cnt|present, 4 lines, CR LF; beside it qnl1.tmp, left by a run "
+               "stopped while it stored",
                "entry|x.hlp|names \"A Help=x.hlp\"", "entry|X.hlp|names \"B Help=X.HLP\"",
                "entry||empty: passed over", "entry|c|names no line"},
               "present, counter " + unreadable + program + "'"),
-       1, "Invalid data type for '" + program + "'.", ":Base delphi5.hlp\r\nc\r\n"},
+       1, "Invalid data type for '" + program + "'.", ":Base delphi5.hlp\r\nc\r\n", "qnl1.tmp"},
       {"the only sub-product withdrawn: FolderName, a number, is not read; the program's counter 0 keeps it",
        RootDir::Empty,
        with(uninstallString, {Text("PRODUCTNAME", kProduct), Text("SUBPRODUCTNAME", "Only")}),
@@ -179,6 +182,7 @@ TEST(InstallationReport, NamesWhatTheUninstallerWillDoAndChangesNothing) {
       CreateDirectoryA((f + "\\HELP").c_str(), nullptr);
       WriteBytes(f + "\\HELP\\delphi5.cnt", row.contents);
     }
+    if (!row.leftBeside.empty()) WriteBytes(f + "\\HELP\\" + row.leftBeside, "old text");
     if (!row.record.empty()) CopyUninstallProgram(program);
 
     const auto report = report::ReportInstallation(record.Name(), "");
@@ -225,14 +229,30 @@ Value Claim(const std::string& list, std::uint32_t done, const std::string& coun
   return {uninstall::DoneValueName(list), REG_BINARY, std::string(bytes.begin(), bytes.end())};
 }
 
+// A help claim's texts of the contents file, as the run works them out.
+std::vector<uninstall::EntryState> TextStates(const std::vector<std::string>& texts) {
+  std::vector<uninstall::EntryState> states;
+  for (const std::string& text : texts) {
+    platform::LineList lines;
+    lines.AssignText(text);
+    states.push_back(uninstall::TextStateOf(lines));
+  }
+  return states;
+}
+
 }  // namespace
 
 TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPathWithABlank) {
+  const std::string folder = CurrentFolder() + "\\qnl-notes";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA((folder + "\\HELP").c_str(), nullptr);
+  const std::string before = ":Base d.hlp\r\nA=x.hlp\r\nB=y.hlp\r\n", afterX = ":Base d.hlp\r\nB=y.hlp\r\n";
   const struct {
     const char* what;
     std::vector<Value> record;
     std::vector<std::string> notes;
-    std::string counted{};  // a counter of 1 for the run
+    std::string counted{};   // a counter of 1 for the run
+    std::string contents{};  // Delphi 5's contents file now; none when empty
   } rows[] = {
       {"nothing to note", {{"FILES", REG_SZ, "a"}, {"UninstallString", REG_SZ, "\"C:\\P Q\\u.exe\" \"K L\""}}, {}},
       {"an older uninstaller ended from outside, and a list written anew since",
@@ -256,6 +276,18 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
         "Earlier run: 0 of the 1 INSTALLEDHELPS entry done; it claimed the next 1: a run finds as many done as the "
         "contents file's text shows, and keeps them all where another installation changed the file since"},
        "C:\\q2"},
+      {"a help claim whose first entry the contents file shows done",
+       {{"INSTALLEDHELPS", REG_SZ, "x.hlp\r\ny.hlp"}, Text("DELPHIVER", "D5"),
+        Claim("INSTALLEDHELPS", 0, "x.hlp\r\ny.hlp", TextStates({before, afterX, ":Base d.hlp\r\n"}))},
+       {"Earlier run: 0 of the 2 INSTALLEDHELPS entries done; it claimed the next 2: a run finds 1 of them done, the "
+        "last \"x.hlp\""},
+       "", afterX},
+      {"a help claim in a contents file that another installation changed since",
+       {{"INSTALLEDHELPS", REG_SZ, "x.hlp\r\ny.hlp"}, Text("DELPHIVER", "D5"),
+        Claim("INSTALLEDHELPS", 0, "x.hlp\r\ny.hlp", TextStates({before, afterX, ":Base d.hlp\r\n"}))},
+       {"Earlier run: 0 of the 2 INSTALLEDHELPS entries done; it claimed the next 2: a run finds none of them done, "
+        "keeps \"x.hlp\", \"y.hlp\" (the contents file changed since)"},
+       "", before + "C=z.hlp\r\n"},
       {"unquoted program path with a blank",
        {{"UninstallString", REG_SZ, "C:\\Program Files\\Quenlar Demo\\uninst.exe QDemo"}},
        {"Warning: UninstallString's program path holds a blank but no quotes; the uninstaller would take "
@@ -266,7 +298,11 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
     ScratchRecord record;
     for (const Value& value : row.record) record.SetValue(value.name, value.type, value.data);
     if (!row.counted.empty()) SetCounter(row.counted, 1);
+    const BorlandKey delphi5(6);
+    delphi5.SetRootDir(row.contents.empty() ? "" : folder);
+    if (!row.contents.empty()) WriteBytes(folder + "\\HELP\\delphi5.cnt", row.contents);
     EXPECT_EQ(report::RecordNotes(record.Name()), row.notes);
     if (!row.counted.empty()) RegDeleteValueA(OpenKey(HKEY_CURRENT_USER, kCountersKey, KEY_SET_VALUE).Get(), row.counted.c_str());
   }
+  RemoveFolderTree(folder);
 }
