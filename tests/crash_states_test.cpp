@@ -240,9 +240,18 @@ void ListMoreFiles(int count) {
   SetRegistryValue(HKEY_LOCAL_MACHINE, record, "FILES", files.type, files.bytes + '\0');
 }
 
-// Every cut point (sampled: that many of them, drawn with a fixed seed), each
-// hive and the files keeping all or only what they had flushed there
-// (recordFlushes false: as if the record's flushes did nothing).
+// The cut points explored: all, or about that many drawn at random with a
+// fixed seed, so that every run of the test explores the same states.
+std::vector<bool> CutsDrawn(std::size_t cuts, std::size_t sampled) {
+  std::vector<bool> drawn(cuts, sampled == 0);
+  std::mt19937 draw(45);  // NOLINT(cert-msc32-c,cert-msc51-cpp): the same states in every run
+  for (std::size_t cut = 0; sampled && cut < cuts; ++cut) drawn[cut] = draw() % cuts < sampled;
+  return drawn;
+}
+
+// Every cut point (sampled: about that many of them), each hive and the
+// files keeping all or only what they had flushed there (recordFlushes
+// false: as if the record's flushes did nothing).
 Tally Explore(const Recording& recording, const World& start, bool recordFlushes, std::size_t sampled) {
   Tally tally;
   std::set<std::tuple<std::size_t, std::size_t, std::size_t>> seen;
@@ -250,14 +259,12 @@ Tally Explore(const Recording& recording, const World& start, bool recordFlushes
   std::size_t user = 0;
   std::size_t record = 0;
   std::size_t files = 0;
-  std::mt19937 draw(45);
-  const double share = sampled ? static_cast<double>(sampled) / static_cast<double>(recording.ops.size()) : 1.0;
+  const std::vector<bool> drawn = CutsDrawn(recording.ops.size(), sampled);
   for (std::size_t cut = 0; cut < recording.ops.size(); ++cut) {
-    const bool drawn = !sampled || draw() < share * static_cast<double>(draw.max());
     for (const std::size_t u : {cut, user})
       for (const std::size_t r : {cut, record})
         for (const std::size_t f : {cut, files}) {
-          if (drawn && seen.insert({u, r, f}).second)
+          if (drawn[cut] && seen.insert({u, r, f}).second)
             RunState(recording, u, r, f, u == cut && r == cut && f == cut, tally);
         }
     const Op op = recording.ops[cut];

@@ -246,7 +246,8 @@ TEST(InstallationReport, NotesSayWhatAnEarlierRunDidAndWarnOfAnUnquotedProgramPa
   const std::string folder = CurrentFolder() + "\\qnl-notes";
   CreateDirectoryA(folder.c_str(), nullptr);
   CreateDirectoryA((folder + "\\HELP").c_str(), nullptr);
-  const std::string before = ":Base d.hlp\r\nA=x.hlp\r\nB=y.hlp\r\n", afterX = ":Base d.hlp\r\nB=y.hlp\r\n";
+  const std::string before = ":Base d.hlp\r\nA=x.hlp\r\nB=y.hlp\r\n";
+  const std::string afterX = ":Base d.hlp\r\nB=y.hlp\r\n";
   const struct {
     const char* what;
     std::vector<Value> record;
