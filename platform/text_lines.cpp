@@ -16,6 +16,12 @@ std::size_t LineEnd(const char* text, std::size_t length, std::size_t start, std
   return end;
 }
 
+// The index of the first c at or after from, or length.
+std::size_t Next(const char* text, std::size_t length, std::size_t from, char c) noexcept {
+  const void* found = std::memchr(text + from, c, length - from);
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text) : length;
+}
+
 }  // namespace
 
 std::size_t FindLines(const char* text, std::size_t size, std::vector<LineSpan>& spans) {
@@ -27,9 +33,18 @@ std::size_t FindLines(const char* text, std::size_t size, std::vector<LineSpan>&
   std::size_t breaks = 0;
   for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', text + length - p))); ++p) ++breaks;
   if (length) spans.reserve(spans.size() + breaks + 1);
+  // The next CR and the next LF, each found by memchr and sought again only
+  // once the lines have passed it: a line ends at the nearer of the two.
+  std::size_t cr = Next(text, length, 0, '\r');
+  std::size_t lf = Next(text, length, 0, '\n');
   for (std::size_t cursor = 0; cursor < length;) {
-    const std::size_t start = cursor;
-    spans.push_back({start, LineEnd(text, length, start, cursor) - start});
+    const std::size_t end = cr < lf ? cr : lf;
+    spans.push_back({cursor, end - cursor});
+    cursor = end;
+    if (cursor < length && text[cursor] == '\r') ++cursor;
+    if (cursor < length && text[cursor] == '\n') ++cursor;
+    if (cr < cursor) cr = Next(text, length, cursor, '\r');
+    if (lf < cursor) lf = Next(text, length, cursor, '\n');
   }
   return length;
 }
