@@ -4,24 +4,32 @@
 //   bench_floor <uninstall key name>
 //
 // - confirmation: the same yes/no box (caption "Uninstall");
-// - files: FILES read once; per file the counter key opened and closed, the
-//   counter probed and read (two queries), then written back, or deleted
-//   followed by the key-information query and the file's deletion; the
-//   FILESDONE count written beside FILES in the record; the progress dialog
-//   from the same template is sent the file name and the bar's position;
-//   at the end FILES written anew (empty), the record flushed and the count
-//   of none done written;
+// - files: FILES read once; per stretch of up to 64 files (ending before a
+//   name that it holds already) the claim: the counters' key opened once,
+//   each file's counter read (one query), the user's hive flushed where
+//   files were done since its last flush, the claim written beside FILES
+//   (FILESDONE: the count, the stretch's counters) and the record's hive
+//   flushed; then per file the counter key opened and closed, the counter
+//   probed and read (two queries), then written back, or deleted followed by
+//   the key-information query and the file's deletion, nothing written to
+//   the record; the progress dialog from the same template is sent the file
+//   name and the bar's position; at the end the user's hive flushed, FILES
+//   written anew (empty), the record flushed and the count of none done
+//   written;
 // - product: PRODUCTNAME and SUBPRODUCTNAME read, each withdrawn sub-product's
 //   value deleted, the remaining values listed, "FolderName" read, the
 //   include file loaded and stored once (durably, as below);
 // - folders: FOLDERS read, each folder removed, the deepest first;
 // - help: INSTALLEDHELPS and DELPHIVER read, RootDir read, the contents file
-//   found; per entry the file loaded (open, its links counted, size, one
-//   read, close), each line's target compared with CompareStringA up to the
-//   line that the entry names, and the file stored without it durably (a file
-//   of its own made new beside it, closed to other users, one write, flush,
-//   close, then ReplaceFileA), and the INSTALLEDHELPSDONE count written; at
-//   the end INSTALLEDHELPS written anew as FILES;
+//   found; per stretch of up to 64 entries the file loaded (open, its links
+//   counted, size, one read, close), the text after each entry worked out on
+//   a copy and hashed, the claim (INSTALLEDHELPSDONE: the count, the texts'
+//   lengths and hashes) written and the record's hive flushed; per entry the
+//   file loaded (the claim's load serving the stretch's first), each line's
+//   target compared with CompareStringA up to the line that the entry names,
+//   and the file stored without it durably (a file of its own made new
+//   beside it, closed to other users, one write, flush, close, then
+//   ReplaceFileA); at the end INSTALLEDHELPS written anew as FILES;
 // - the record deleted;
 // - self-removal: the program file's deletion tried, "$delme.bat" written
 //   beside it and started hidden.
@@ -190,57 +198,124 @@ void ReleaseAndDelete(const std::string& path) {
 
 INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-DWORD Fnv(const std::string& text) {
+DWORD Fnv(const char* text, std::size_t size) {
   DWORD hash = 2166136261u;
-  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ static_cast<unsigned char>(text[i])) * 16777619u;
   return hash;
 }
 
-// A list of the record as the run's to-do list: the count of its entries
-// done written beside it after each entry (12 bytes: the count, the list's
-// length and its hash), and when the phase is left the list written anew
-// with what is left (nothing, in a whole run), flushed, and the count of
-// none done in it: as a run must keep them so that a run after a failure,
-// or after one ended from outside, goes on where that one stopped.
+void Put32(DWORD value, std::vector<BYTE>& bytes) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<BYTE>(value >> (8 * i)));
+}
+
+// What an entry's target showed before the entry, as a claim keeps it: two
+// words (a counter's kind and value; a text's length and hash).
+struct State {
+  DWORD first = 0;
+  DWORD second = 0;
+};
+
+// Entries claimed at most at once, as the uninstaller claims them.
+constexpr std::size_t kStretch = 64;
+
+// A list of the record as the run's to-do list, kept as durably as the
+// uninstaller keeps it: before each stretch of entries, the effects' hive
+// (the user's, which holds the counters; none for the help entries, whose
+// stores reach the disk by themselves) flushed where entries were done since
+// its last flush, then the claim written beside the list (the count's 12
+// bytes, a version, the number of states and 8 bytes per entry) and the
+// record flushed; nothing written per entry. When the phase is left, the
+// effects' hive flushed, the list written anew with what is left (nothing,
+// in a whole run), the record flushed, and the count of none done in it.
 class ToDo {
  public:
-  ToDo(const std::string& keyName, const char* listName, const std::string& text)
-      : list_(listName), done_(std::string(listName) + "DONE") {
+  ToDo(const std::string& keyName, const char* listName, const std::string& text, HKEY effectsHive)
+      : list_(listName), done_(std::string(listName) + "DONE"), effectsHive_(effectsHive) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRecords + keyName).c_str(), 0, KEY_ALL_ACCESS, &record_) != ERROR_SUCCESS)
       return;
     count_[1] = static_cast<DWORD>(text.size());
-    count_[2] = Fnv(text);
-    DWORD stored[3];
-    DWORD size = sizeof stored;
-    RegQueryValueExA(record_, done_.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size);
+    count_[2] = Fnv(text.data(), text.size());
+    DWORD size = 0;
+    RegQueryValueExA(record_, done_.c_str(), nullptr, nullptr, nullptr, &size);
   }
   ~ToDo() {
     if (!record_) return;
     if (count_[0]) {
+      FlushEffects();
       RegSetValueExA(record_, list_, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
       RegFlushKey(record_);
       count_[0] = 0;
       count_[1] = 0;
-      count_[2] = Fnv("");
-      Write();
+      count_[2] = Fnv("", 0);
+      RegSetValueExA(record_, done_.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(count_), sizeof count_);
     }
     RegCloseKey(record_);
   }
   ToDo(const ToDo&) = delete;
   ToDo& operator=(const ToDo&) = delete;
-  void EntryDone() {
-    ++count_[0];
-    if (record_) Write();
+  void Claim(const std::vector<State>& states) {
+    if (!record_) return;
+    std::vector<BYTE> bytes;
+    bytes.reserve(20 + 8 * states.size());
+    for (const DWORD word : count_) Put32(word, bytes);
+    Put32(2, bytes);
+    Put32(static_cast<DWORD>(states.size()), bytes);
+    for (const State& state : states) {
+      Put32(state.first, bytes);
+      Put32(state.second, bytes);
+    }
+    FlushEffects();
+    if (RegSetValueExA(record_, done_.c_str(), 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size())) ==
+        ERROR_SUCCESS)
+      RegFlushKey(record_);
   }
+  void EntryDone() { ++count_[0]; }
 
  private:
-  void Write() { RegSetValueExA(record_, done_.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(count_), sizeof count_); }
+  void FlushEffects() {
+    if (effectsHive_ && count_[0] != flushedAt_) RegFlushKey(effectsHive_);
+    flushedAt_ = count_[0];
+  }
 
   HKEY record_ = nullptr;
   const char* list_;
   std::string done_;
+  HKEY effectsHive_;
   DWORD count_[3] = {};
+  DWORD flushedAt_ = 0;
 };
+
+// The stretch of files from start on, each with its counter's state (none,
+// a value, unreadable), the counters' key opened once: at most kStretch
+// entries, ending before a name that it holds already (compared without
+// case, one CharUpperBuffA per name).
+std::vector<State> ClaimFiles(const std::vector<std::string>& files, std::size_t start) {
+  std::vector<State> states;
+  std::vector<std::string> upper;
+  HKEY key = nullptr;
+  const bool open = RegOpenKeyExA(HKEY_CURRENT_USER, kCounters, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS;
+  for (std::size_t i = start; i < files.size() && i < start + kStretch; ++i) {
+    upper.push_back(files[i]);
+    if (!upper.back().empty()) CharUpperBuffA(&upper.back()[0], static_cast<DWORD>(upper.back().size()));
+    bool twice = false;
+    for (std::size_t j = 0; j + 1 < upper.size() && !twice; ++j) twice = upper[j] == upper.back();
+    if (twice) break;
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    const LONG found = open ? RegQueryValueExA(key, files[i].c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                                               &size)
+                            : ERROR_FILE_NOT_FOUND;
+    if (found == ERROR_FILE_NOT_FOUND)
+      states.push_back({0, 0});
+    else if (found != ERROR_SUCCESS || type != REG_DWORD)
+      states.push_back({2, 0});
+    else
+      states.push_back({1, value});
+  }
+  if (open) RegCloseKey(key);
+  return states;
+}
 
 void RemoveFiles(HINSTANCE instance, const std::string& keyName) {
   HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &Ignore, 0);
@@ -248,12 +323,16 @@ void RemoveFiles(HINSTANCE instance, const std::string& keyName) {
   const std::vector<std::string> files = Split(text, "\r\n");
   SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, static_cast<LPARAM>(files.size()));
   ShowWindow(dialog, SW_SHOWDEFAULT);
-  ToDo toDo(keyName, "FILES", text);
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(files[i].c_str()));
-    ReleaseAndDelete(files[i]);
-    toDo.EntryDone();
-    SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
+  ToDo toDo(keyName, "FILES", text, HKEY_CURRENT_USER);
+  for (std::size_t i = 0; i < files.size();) {
+    const std::vector<State> stretch = ClaimFiles(files, i);
+    toDo.Claim(stretch);
+    for (std::size_t end = i + stretch.size(); i < end; ++i) {
+      SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(files[i].c_str()));
+      ReleaseAndDelete(files[i]);
+      toDo.EntryDone();
+      SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, i, 0);
+    }
   }
   DestroyWindow(dialog);
 }
@@ -302,6 +381,30 @@ std::size_t FindEntryLine(const std::string& text, const std::string& entry, std
   return std::string::npos;
 }
 
+// Removes the entry's line from the text, if it holds one.
+bool RemoveEntryLine(std::string& text, const std::string& entry) {
+  std::size_t end = 0;
+  const std::size_t start = FindEntryLine(text, entry, end);
+  if (start == std::string::npos) return false;
+  text.erase(start, end + 2 - start);
+  return true;
+}
+
+// The claim of the stretch of entries from start: the contents file's text
+// (its length and hash) before the first and after each, worked out on a
+// copy of the loaded text.
+std::vector<State> ClaimHelps(const std::vector<std::string>& entries, std::size_t start, const std::string& text) {
+  std::string after = text;
+  std::vector<State> texts{{static_cast<DWORD>(after.size()), Fnv(after.data(), after.size())}};
+  for (std::size_t i = start; i < entries.size() && i < start + kStretch; ++i) {
+    if (RemoveEntryLine(after, entries[i]))
+      texts.push_back({static_cast<DWORD>(after.size()), Fnv(after.data(), after.size())});
+    else
+      texts.push_back(texts.back());
+  }
+  return texts;
+}
+
 void RemoveHelps(const std::string& keyName) {
   const std::string listed = RecordValue(keyName, "INSTALLEDHELPS");
   const std::vector<std::string> entries = Split(listed, "\r\n");
@@ -311,16 +414,17 @@ void RemoveHelps(const std::string& keyName) {
   HANDLE search = FindFirstFileA(contents.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   FindClose(search);
-  ToDo toDo(keyName, "INSTALLEDHELPS", listed);
-  for (const std::string& entry : entries) {
+  ToDo toDo(keyName, "INSTALLEDHELPS", listed, nullptr);
+  for (std::size_t i = 0; i < entries.size();) {
+    // The claim's load serves the stretch's first entry.
     std::string text = Load(contents);
-    std::size_t end = 0;
-    const std::size_t start = FindEntryLine(text, entry, end);
-    if (start != std::string::npos) {
-      text.erase(start, end + 2 - start);
-      Store(contents, text.data(), text.size());
+    const std::vector<State> texts = ClaimHelps(entries, i, text);
+    toDo.Claim(texts);
+    for (std::size_t k = 0; k + 1 < texts.size(); ++k, ++i) {
+      if (k > 0) text = Load(contents);
+      if (RemoveEntryLine(text, entries[i])) Store(contents, text.data(), text.size());
+      toDo.EntryDone();
     }
-    toDo.EntryDone();
   }
 }
 

@@ -114,8 +114,15 @@ void LineList::JoinInto(std::string& text) const {
   for (const LineSpan& span : lines_) total += span.Length + 2;
   text.clear();
   text.reserve(total);
-  for (const LineSpan& span : lines_) {
-    text.append(text_, span.Offset, span.Length);
+  // Lines that follow each other in the loaded text with a CR LF between
+  // them go in one piece: a help store copies a 20,000-line file in a few
+  // pieces, not line by line.
+  for (std::size_t i = 0; i < lines_.size();) {
+    const std::size_t from = lines_[i].Offset;
+    std::size_t end = from + lines_[i].Length;
+    for (++i; i < lines_.size() && lines_[i].Offset == end + 2 && text_[end] == '\r' && text_[end + 1] == '\n'; ++i)
+      end = lines_[i].Offset + lines_[i].Length;
+    text.append(text_, from, end - from);
     text.append("\r\n", 2);
   }
 }

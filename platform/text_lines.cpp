@@ -1,7 +1,5 @@
 #include "platform/text_lines.h"
 
-#include <cstring>
-
 namespace platform {
 namespace {
 
@@ -20,18 +18,23 @@ std::size_t LineEnd(const char* text, std::size_t length, std::size_t start, std
 
 std::size_t FindLines(const char* text, std::size_t size, std::vector<LineSpan>& spans) {
   if (!text) return 0;
-  const void* nul = std::memchr(text, '\0', size);
-  const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : size;
-  // Room for all lines at once (one per line feed, and a last one without it),
-  // so that the spans are not moved while they grow: a contents file has 20,000.
-  std::size_t breaks = 0;
-  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', text + length - p))); ++p) ++breaks;
-  if (length) spans.reserve(spans.size() + breaks + 1);
-  for (std::size_t cursor = 0; cursor < length;) {
-    const std::size_t start = cursor;
-    spans.push_back({start, LineEnd(text, length, start, cursor) - start});
+  // One pass over the bytes, most of which are no control character at all:
+  // a line ends at CR LF, a lone CR or a lone LF, the text at the first NUL.
+  std::size_t start = 0;
+  std::size_t i = 0;
+  while (i < size) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c > '\r' || (c != '\r' && c != '\n' && c != '\0')) {
+      ++i;
+      continue;
+    }
+    if (c == '\0') break;
+    spans.push_back({start, i - start});
+    if (c == '\r' && i + 1 < size && text[i + 1] == '\n') ++i;
+    start = ++i;
   }
-  return length;
+  if (start < i) spans.push_back({start, i - start});
+  return i;
 }
 
 std::size_t LineStart(const char* text, std::size_t length, std::size_t index) noexcept {

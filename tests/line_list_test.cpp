@@ -81,6 +81,21 @@ TEST(LineList, ReplacesRemovesAndAppendsOtherLists) {
 }
 
 
+// Each line joined with CR LF whatever its break, also where lines around a removed one meet.
+TEST(LineList, JoinsEachLineWithCrLfWhateverItsBreakAndAfterARemoval) {
+  for (int removed = -1; removed < 7; ++removed) {
+    SCOPED_TRACE(removed);
+    LineList list;
+    list.AssignText("a\r\nb\n\nc\rd\r\n\r\ne");
+    std::vector<std::string> lines{"a", "b", "", "c", "d", "", "e"};
+    if (removed >= 0) list.RemoveLine(removed);
+    if (removed >= 0) lines.erase(lines.begin() + removed);
+    std::string joined;
+    for (const std::string& line : lines) joined += line + "\r\n";
+    EXPECT_EQ(list.JoinedText(), joined);
+  }
+}
+
 TEST(LineFile, BytesAfterANulSurviveALoadAndStore) {
   ScratchFolder folder;
   const std::string path = folder.File("a.cnt");

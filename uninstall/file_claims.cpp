@@ -4,10 +4,28 @@
 
 #include <algorithm>
 
+#include "platform/registry_session.h"
 #include "registration/shared_files.h"
 #include "uninstall/claim_verdicts.h"
 
 namespace uninstall {
+
+namespace {
+
+// The counter of the file at path in the counters' key that registry holds
+// open, read as registration::SharedFileState reads it.
+EntryState CounterIn(const platform::RegistrySession& registry, const std::string& path) {
+  if (!registry.HasValue(path)) return {kNoCounter, 0};
+  DWORD type = 0;
+  BYTE data[4] = {};
+  DWORD size = sizeof data;
+  if (RegQueryValueExA(registry.CurrentKey(), path.c_str(), nullptr, &type, data, &size) != ERROR_SUCCESS ||
+      type != REG_DWORD)
+    return {kUnreadableCounter, 0};
+  return {kCounter, data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24)};
+}
+
+}  // namespace
 
 EntryState CounterStateOf(const std::string& path) {
   const registration::CounterState state = registration::SharedFileState(path);
@@ -24,6 +42,9 @@ EntryState CounterStateOf(const std::string& path) {
 
 std::vector<EntryState> ClaimFiles(const platform::LineList& files, int start) {
   std::vector<EntryState> states;
+  // The counters' key opened once for the stretch, as a release opens it.
+  platform::RegistrySession registry;
+  const bool open = registry.OpenPath(registration::kInstalledFilesKey);
   const int end = std::min(files.LineCount(), start + kClaimStretch);
   for (int i = start; i < end; ++i) {
     // Names of other lengths differ for the counters' key too; the locale's
@@ -32,7 +53,7 @@ std::vector<EntryState> ClaimFiles(const platform::LineList& files, int start) {
       if (files.LineAt(i).size() == files.LineAt(j).size() &&
           platform::CaselessCompareLocale(files.LineAt(i), files.LineAt(j)) == 0)
         return states;
-    states.push_back(CounterStateOf(std::string(files.LineAt(i))));
+    states.push_back(open ? CounterIn(registry, std::string(files.LineAt(i))) : EntryState{kNoCounter, 0});
   }
   return states;
 }
