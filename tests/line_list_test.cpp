@@ -80,7 +80,6 @@ TEST(LineList, ReplacesRemovesAndAppendsOtherLists) {
   EXPECT_EQ(list.LineCount(), 0);
 }
 
-
 // Each line joined with CR LF whatever its break, also where lines around a removed one meet.
 TEST(LineList, JoinsEachLineWithCrLfWhateverItsBreakAndAfterARemoval) {
   for (int removed = -1; removed < 7; ++removed) {
@@ -88,8 +87,10 @@ TEST(LineList, JoinsEachLineWithCrLfWhateverItsBreakAndAfterARemoval) {
     LineList list;
     list.AssignText("a\r\nb\n\nc\rd\r\n\r\ne");
     std::vector<std::string> lines{"a", "b", "", "c", "d", "", "e"};
-    if (removed >= 0) list.RemoveLine(removed);
-    if (removed >= 0) lines.erase(lines.begin() + removed);
+    if (removed >= 0) {
+      list.RemoveLine(removed);
+      lines.erase(lines.begin() + removed);
+    }
     std::string joined;
     for (const std::string& line : lines) joined += line + "\r\n";
     EXPECT_EQ(list.JoinedText(), joined);
