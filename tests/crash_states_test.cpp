@@ -292,7 +292,7 @@ TEST(CrashStates, NoStateThatAStopLeavesReleasesACounterTwiceAndThePlantedFaults
       {"as built", false, true, false},
       {"the record's flushes dropped", false, false, true},
       {"each claim written after the entries it covers", true, true, true},
-      {"as built, 300 files more, sampled", false, true, false, 300, 60},
+      {"as built, 200 files more, sampled", false, true, false, 200, 12},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
