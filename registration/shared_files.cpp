@@ -24,7 +24,12 @@ int ReleaseSharedFile(const std::string& path) {
 
 CounterState SharedFileState(const std::string& path) {
   platform::RegistrySession registry;
-  if (!registry.OpenPath(kInstalledFilesKey) || !registry.HasValue(path)) return {};
+  if (!registry.OpenPath(kInstalledFilesKey)) return {};
+  return SharedFileStateIn(registry, path);
+}
+
+CounterState SharedFileStateIn(const platform::RegistrySession& registry, const std::string& path) {
+  if (!registry.HasValue(path)) return {};
   DWORD type = 0;
   BYTE data[4] = {};
   DWORD size = sizeof data;

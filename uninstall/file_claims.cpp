@@ -12,23 +12,7 @@ namespace uninstall {
 
 namespace {
 
-// The counter of the file at path in the counters' key that registry holds
-// open, read as registration::SharedFileState reads it.
-EntryState CounterIn(const platform::RegistrySession& registry, const std::string& path) {
-  if (!registry.HasValue(path)) return {kNoCounter, 0};
-  DWORD type = 0;
-  BYTE data[4] = {};
-  DWORD size = sizeof data;
-  if (RegQueryValueExA(registry.CurrentKey(), path.c_str(), nullptr, &type, data, &size) != ERROR_SUCCESS ||
-      type != REG_DWORD)
-    return {kUnreadableCounter, 0};
-  return {kCounter, data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24)};
-}
-
-}  // namespace
-
-EntryState CounterStateOf(const std::string& path) {
-  const registration::CounterState state = registration::SharedFileState(path);
+EntryState EntryStateOf(const registration::CounterState& state) {
   switch (state.kind) {
     case registration::CounterState::Number:
       return {kCounter, static_cast<std::uint32_t>(state.value)};
@@ -39,6 +23,10 @@ EntryState CounterStateOf(const std::string& path) {
   }
   return {kNoCounter, 0};
 }
+
+}  // namespace
+
+EntryState CounterStateOf(const std::string& path) { return EntryStateOf(registration::SharedFileState(path)); }
 
 std::vector<EntryState> ClaimFiles(const platform::LineList& files, int start) {
   std::vector<EntryState> states;
@@ -53,7 +41,8 @@ std::vector<EntryState> ClaimFiles(const platform::LineList& files, int start) {
       if (files.LineAt(i).size() == files.LineAt(j).size() &&
           platform::CaselessCompareLocale(files.LineAt(i), files.LineAt(j)) == 0)
         return states;
-    states.push_back(open ? CounterIn(registry, std::string(files.LineAt(i))) : EntryState{kNoCounter, 0});
+    states.push_back(open ? EntryStateOf(registration::SharedFileStateIn(registry, std::string(files.LineAt(i))))
+                          : EntryState{kNoCounter, 0});
   }
   return states;
 }
