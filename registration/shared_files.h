@@ -25,9 +25,9 @@ struct CounterState {
   unsigned long value = 0;  // of a Number
 };
 CounterState SharedFileState(const std::string& path);
-// The same, in the counters' key that counters holds open: for a run of
+// The same, in the counters' key that registry holds open: for a run of
 // reads that opens the key once.
-CounterState SharedFileStateIn(const platform::RegistrySession& counters, const std::string& path);
+CounterState SharedFileStateIn(const platform::RegistrySession& registry, const std::string& path);
 
 // The stored count unchanged, or -1 without key or counter. Raises
 // ERegistryException when the counter is not a readable number.
