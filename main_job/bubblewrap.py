@@ -16,6 +16,7 @@ import os
 import pwd
 import re
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -155,3 +156,25 @@ def host_server_runs(prefix):
         except OSError:
             return False
     return True
+
+
+def end_sandboxes_of(work):
+    """Ends the bwrap processes that bind the work folder WORK, those of a run
+    that ended by force or by Ctrl-C: a bwrap ended while it was still
+    setting up its namespaces can leave the process that sets them up
+    waiting for good, out of reach of the prefix's server; whether there
+    was one."""
+    bound = os.fsencode(os.path.realpath(work))
+    ended = False
+    for entry in Path("/proc").iterdir():
+        try:
+            words = (entry / "cmdline").read_bytes().split(b"\0") if entry.name.isdigit() else []
+        except OSError:
+            continue
+        if words and os.path.basename(words[0]) == b"bwrap" and bound in words:
+            try:
+                os.kill(int(entry.name), signal.SIGKILL)
+                ended = True
+            except OSError:
+                pass
+    return ended

@@ -11,7 +11,7 @@ import signal
 import sys
 from pathlib import Path
 
-from main_job.bubblewrap import host_server_runs
+from main_job.bubblewrap import end_sandboxes_of, host_server_runs
 from main_job.failures import Refusal, StepFailed, step
 from main_job.sandbox import Drives
 
@@ -75,7 +75,11 @@ class Session:
             return
         work, files = (self.running.read_text(encoding="utf-8").splitlines() + ["", ""])[:2]
         if self.wine.sandbox and Path(work).is_dir():
-            if self.wine.wine.in_prefix(self.wine.prefix, self.wine.code_page, work).server("-k").returncode == 0:
+            left = self.wine.wine.in_prefix(self.wine.prefix, self.wine.code_page, work)
+            ended = left.server("-k").returncode == 0
+            if ended:
+                left.server("-w")  # until they have gone, before this run's own start
+            if end_sandboxes_of(work) or ended:
                 print(f"scripts/run: the Wine programs that a run ended by force left running in {self.wine.prefix} "
                       "are ended", file=sys.stderr)
         if files.startswith(str(self.wine.prefix / "drive_c")):
@@ -104,6 +108,7 @@ class Session:
             self.wine.server("-w")
             self.running.unlink(missing_ok=True)
         if self.wine.sandbox:
+            end_sandboxes_of(self.work)
             self.wine.sandbox.clear()
         if self.fresh and not self.keep:
             shutil.rmtree(self.wine.prefix, ignore_errors=True)

@@ -240,10 +240,24 @@ for end in "${ends[@]}"; do
   got=$? after=$(state)
   [ "$how" != server ] || { "$WINESERVER" -k; "$WINESERVER" -w; }
   [ "$how" != KILL ] || (end_run after-kill.run)
-  if [ "$got" != "$code" ] || ! grep -qF "$text" "$work/ended.txt" || [ ! -L "$ended/dosdevices/z:" ] ||
-     [ -e "$ended/qnl-hidden-drives.txt" ] || grep -qsz "^WINEPREFIX=$ended\$" /proc/[0-9]*/environ ||
-     { [ "$how" = server ] && [ "$after" != "$before" ]; }; then
-    echo "FAILED: a run on a prefix of the caller's ($how): exit code $got (expected $code); the output:"
+  # What is left of the prefix's programs: none once the run has ended (a
+  # process that a kill has reached may take a moment to go on a loaded
+  # machine).
+  # (The processes are listed before the grep starts, which has the prefix
+  # in its environment too.)
+  for _ in {1..50}; do
+    processes=(/proc/[0-9]*/environ)
+    left=$(grep -lsz "^WINEPREFIX=$ended\$" "${processes[@]}") || break
+    sleep 0.1
+  done
+  wrong=()
+  [ "$got" = "$code" ] || wrong+=("exit code $got (expected $code)")
+  grep -qF "$text" "$work/ended.txt" || wrong+=("no \"$text\" in the output")
+  [ -L "$ended/dosdevices/z:" ] && [ ! -e "$ended/qnl-hidden-drives.txt" ] || wrong+=("the drives not put back")
+  [ -z "$left" ] || wrong+=("left running: $(for f in $left; do tr '\0' ' ' <"${f%environ}cmdline"; echo; done)")
+  [ "$how" != server ] || [ "$after" = "$before" ] || wrong+=("the prefix changed")
+  if [ ${#wrong[@]} -gt 0 ]; then
+    echo "FAILED: a run on a prefix of the caller's ($how): ${wrong[*]}; the output:"
     cat "$work/ended.txt"
     failed=1
   fi
