@@ -48,6 +48,6 @@ int StartKeeper() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR commandLine, int /*show*/) {
-  return std::strcmp(commandLine, "keep") == 0 ? Keep() : StartKeeper();
+int WINAPI WinMain(HINSTANCE /*hInstance*/, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLine, int /*nShowCmd*/) {
+  return std::strcmp(lpCmdLine, "keep") == 0 ? Keep() : StartKeeper();
 }
