@@ -29,11 +29,21 @@ struct SecurityCalls {
     Bind(initializeSecurityDescriptor, "InitializeSecurityDescriptor");
     Bind(setSecurityDescriptorDacl, "SetSecurityDescriptorDacl");
     Bind(setSecurityDescriptorControl, "SetSecurityDescriptorControl");
+    Bind(getKernelObjectSecurity, "GetKernelObjectSecurity");
+    Bind(getSecurityDescriptorOwner, "GetSecurityDescriptorOwner");
+    Bind(getSecurityDescriptorDacl, "GetSecurityDescriptorDacl");
+    Bind(getAce, "GetAce");
+    Bind(equalSid, "EqualSid");
   }
   // Every call but the protection, which Windows NT 4.0 lacks.
   bool Present() const {
     return openProcessToken && getTokenInformation && allocateAndInitializeSid && freeSid && getLengthSid &&
            initializeAcl && addAccessAllowedAce && initializeSecurityDescriptor && setSecurityDescriptorDacl;
+  }
+  // The calls that read a file's security back.
+  bool CanRead() const {
+    return Present() && getKernelObjectSecurity && getSecurityDescriptorOwner && getSecurityDescriptorDacl && getAce &&
+           equalSid;
   }
 
   decltype(&OpenProcessToken) openProcessToken;
@@ -46,6 +56,11 @@ struct SecurityCalls {
   decltype(&InitializeSecurityDescriptor) initializeSecurityDescriptor;
   decltype(&SetSecurityDescriptorDacl) setSecurityDescriptorDacl;
   decltype(&SetSecurityDescriptorControl) setSecurityDescriptorControl;
+  decltype(&GetKernelObjectSecurity) getKernelObjectSecurity;
+  decltype(&GetSecurityDescriptorOwner) getSecurityDescriptorOwner;
+  decltype(&GetSecurityDescriptorDacl) getSecurityDescriptorDacl;
+  decltype(&GetAce) getAce;
+  decltype(&EqualSid) equalSid;
 };
 
 void RaiseLastError() { RaiseInOutError(GetLastError()); }
@@ -69,7 +84,72 @@ std::vector<DWORD> TokenUserOf(const SecurityCalls& calls, HANDLE token) {
   return buffer;
 }
 
+// The owner and the DACL of the open file, self-relative in a DWORD-aligned
+// buffer; empty where they cannot be read (Windows 9x, a volume without
+// rights, a handle without READ_CONTROL).
+std::vector<DWORD> SecurityOf(const SecurityCalls& calls, HANDLE file) {
+  const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 512;  // seldom more; else once more with the size it needs
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    std::vector<DWORD> descriptor(size / sizeof(DWORD) + 1, 0);
+    if (calls.getKernelObjectSecurity(file, wanted, descriptor.data(), size, &size)) return descriptor;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+  }
+  return {};
+}
+
+// The SIDs that PrivateFileSecurity gives all access: SYSTEM, the
+// Administrators and the token's user.
+class AllowedSids {
+ public:
+  AllowedSids(const SecurityCalls& calls, HANDLE token)
+      : calls_(calls), user_(TokenUserOf(calls, token)), system_(NtSid(calls, 1, SECURITY_LOCAL_SYSTEM_RID)),
+        administrators_(NtSid(calls, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS)) {}
+  PSID User() const { return reinterpret_cast<const TOKEN_USER*>(user_.data())->User.Sid; }
+  bool IsOwner(PSID sid) const { return calls_.equalSid(sid, User()) || calls_.equalSid(sid, administrators_.get()); }
+  bool IsAllowed(PSID sid) const { return IsOwner(sid) || calls_.equalSid(sid, system_.get()); }
+
+ private:
+  const SecurityCalls& calls_;
+  std::vector<DWORD> user_;
+  OwnedSid system_;
+  OwnedSid administrators_;
+};
+
+// Every entry of the DACL allows, and only one of the allowed SIDs: no one
+// else was ever let write the file, nor change these rights, as long as its
+// owner is one of them too. A NULL DACL (all access to everyone) is none.
+bool OnlyAllowedIn(const SecurityCalls& calls, PACL dacl, const AllowedSids& allowed) {
+  if (!dacl) return false;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!calls.getAce(dacl, i, &ace) || static_cast<const ACE_HEADER*>(ace)->AceType != ACCESS_ALLOWED_ACE_TYPE)
+      return false;
+    if (!allowed.IsAllowed(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart)) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool HasPrivateFileSecurity(HANDLE file) {
+  const SecurityCalls calls;
+  if (!calls.CanRead()) return false;
+  UniqueKernelObject token;
+  if (!calls.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+  std::vector<DWORD> descriptor = SecurityOf(calls, file);
+  if (descriptor.empty()) return false;
+  PSID owner = nullptr;
+  BOOL ownerDefaulted = FALSE;
+  PACL dacl = nullptr;
+  BOOL present = FALSE;
+  BOOL daclDefaulted = FALSE;
+  if (!calls.getSecurityDescriptorOwner(descriptor.data(), &owner, &ownerDefaulted) || !owner ||
+      !calls.getSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &daclDefaulted) || !present)
+    return false;
+  const AllowedSids allowed(calls, token.Get());
+  return allowed.IsOwner(owner) && OnlyAllowedIn(calls, dacl, allowed);
+}
 
 PrivateFileSecurity::PrivateFileSecurity() : built_(Build()) {
   attributes_.nLength = sizeof attributes_;
