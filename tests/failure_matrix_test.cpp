@@ -34,6 +34,9 @@ const std::string kProgram = Sample::Program();
 const std::string kInclude = Sample::Include();
 const std::string kContentsAfter =
     ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n:Include delphi5.ohc\r\n";
+const std::string kIncludeAfter =
+    "// Sub-products switched on\r\n  {$DEFINE Grid}\r\n//  {$DEFINE DataGrid}\r\n  {$DEFINE Charts}\r\n"
+    "{$I vx.inc}\r\n{$DEFINE Grid}\r\n";
 // Another product's contents line with the target of the product's first
 // help entry (in other letter case, which names it all the same).
 const std::string kOtherLine = ":Index Other Library=QSample.hlp\r\n";
@@ -226,6 +229,72 @@ struct ContentsRightsRefused {
       [](LPCSTR name, auto...) { g_rightsRefused = g_rightsRefused || name == kContents; }};
 };
 
+// The run ended from outside in the nth store of the file at target, just
+// before ReplaceFileA (the new text left beside the target), or inside it
+// where Wine's has deleted the target and not yet renamed the new file; in
+// the contents file's stores, another product's line with the first help
+// entry's target added first.
+decltype(&ReplaceFileA) g_realReplaceFile = nullptr;
+struct { std::string target; int nth; bool targetDeleted; } g_cut;
+BOOL WINAPI CutReplaceFile(LPCSTR target, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID x, LPVOID y) {
+  if (target == g_cut.target && --g_cut.nth == 0) {
+    if (g_cut.targetDeleted) DeleteFileA(target);
+    ExitThread(kEnded);
+  }
+  return g_realReplaceFile(target, replacement, backup, flags, x, y);
+}
+FARPROC WINAPI BindCutReplaceFile(HMODULE module, LPCSTR name) {
+  const FARPROC found = g_realGetProcAddress(module, name);
+  if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) == 0 || !found || std::strcmp(name, "ReplaceFileA") != 0) return found;
+  g_realReplaceFile = reinterpret_cast<decltype(&ReplaceFileA)>(reinterpret_cast<void*>(found));
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&CutReplaceFile));
+}
+struct EndedInTheReplacement {
+  EndedInTheReplacement(const std::string& target, int nth, bool targetDeleted) {
+    if (target == kContents) WriteBytes(kContents, ReadBytes(kContents) + kOtherLine);
+    g_realGetProcAddress = reinterpret_cast<decltype(&GetProcAddress)>(bind.Original());
+    g_cut = {target, nth, targetDeleted};
+  }
+  ImportSwap bind{"kernel32.dll", "GetProcAddress", reinterpret_cast<const void*>(&BindCutReplaceFile)};
+};
+Held EndedInWinesReplacement(const std::string& target) { return Hold<EndedInTheReplacement>(target, 2, true); }
+
+// The store's temporary files beside the contents file and the include file.
+const std::string kHelpFolder = kContents.substr(0, kContents.rfind('\\') + 1);
+const std::string kUnitsFolder = kInclude.substr(0, kInclude.rfind('\\') + 1);
+const std::string kLeftTemporary = kHelpFolder + "qnl1.tmp";
+std::vector<std::string> TemporaryFilesLeft() {
+  std::vector<std::string> names;
+  for (const std::string& folder : {kHelpFolder, kUnitsFolder}) {
+    WIN32_FIND_DATAA found;
+    const platform::UniqueFind find(FindFirstFileA((folder + "qnl*.tmp").c_str(), &found));
+    for (BOOL more = find.IsValid(); more; more = FindNextFileA(find.Get(), &found)) names.push_back(found.cFileName);
+  }
+  return names;
+}
+// Between the runs, the temporary file that the first left is replaced by
+// one with the same text and the folder's rights, as another user could
+// put there; its text is changed through a handle (its rights stay); it
+// becomes a second name of a file that holds the same text; a file of that
+// name that another user made is put beside the contents file.
+void AnotherUsersTemporaryFile() {
+  const std::string text = ReadBytes(kLeftTemporary);
+  DeleteFileA(kLeftTemporary.c_str());
+  WriteBytes(kLeftTemporary, text);
+}
+void TemporaryFileChanged() {
+  const platform::UniqueFile file(
+      CreateFileA(kLeftTemporary.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr));
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file.Get(), ":Base other.hlp\r\n", 17, &written, nullptr));
+}
+void TemporaryFileLinked() {
+  const std::string elsewhere = kHelpFolder + "elsewhere.cnt";
+  EXPECT_TRUE(MoveFileA(kLeftTemporary.c_str(), elsewhere.c_str()));
+  EXPECT_TRUE(CreateHardLinkA(kLeftTemporary.c_str(), elsewhere.c_str(), nullptr));
+}
+void AnotherUsersFileBeside() { WriteBytes(kHelpFolder + "qnl9.tmp", "x"); }
+
 // Between the runs, another product is installed: it lays out Grid.dcu, which
 // the first run removed, with a counter of its own, counts QnlCore.bpl once
 // more, adds a contents line with the target of the first help entry and
@@ -287,6 +356,7 @@ struct Row {  // NOLINT(clang-analyzer-optin.performance.Padding): its fields as
   Progress after = kAllDone;
   std::vector<std::string> countersAfter = {kCore + "=1"};
   std::string contentsAfter = kContentsAfter;
+  std::vector<std::string> temporaryFilesLeft = {};
 };
 
 const Progress kFilesFailed{1, false, false, false, 0, false, false};
@@ -391,6 +461,28 @@ const Row kRows[] = {
      kEndedKind, "", kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
     {"EndedInTheSecondHelpEntry", [] { return EndedInHelps(2, true); }, true, kEndedKind, "",
      kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
+    // Ended inside Wine's ReplaceFileA, the file missing and its new text
+    // beside it: that text, in a file no one else could have written, is
+    // one that the run claimed, and the run again goes on from it. Anything
+    // else there is kept, and the file with it.
+    {"EndedInWinesReplacementOfTheContentsFile", [] { return EndedInWinesReplacement(kContents); }, true, kEndedKind,
+     "", {3, true, true, true, 2, false, false}, kHelpsListed, nullptr, kAllDone, {kCore + "=1"},
+     kContentsAfter + kOtherLine},
+    {"EndedInWinesReplacementAndAnotherUserPlantedItsText", [] { return EndedInWinesReplacement(kContents); }, true,
+     kEndedKind, "", {3, true, true, true, 2, false, false}, kHelpsListed, &AnotherUsersTemporaryFile, kAllDone,
+     {kCore + "=1"}, "<missing>", {"qnl1.tmp"}},
+    {"EndedInWinesReplacementAndItsTextChanged", [] { return EndedInWinesReplacement(kContents); }, true, kEndedKind,
+     "", {3, true, true, true, 2, false, false}, kHelpsListed, &TemporaryFileChanged, kAllDone, {kCore + "=1"},
+     "<missing>", {"qnl1.tmp"}},
+    {"EndedInWinesReplacementAndItsFileLinked", [] { return EndedInWinesReplacement(kContents); }, true, kEndedKind,
+     "", {3, true, true, true, 2, false, false}, kHelpsListed, &TemporaryFileLinked, kAllDone, {kCore + "=1"},
+     "<missing>", {"qnl1.tmp"}},
+    {"EndedInWinesReplacementOfTheIncludeFile", [] { return Hold<EndedInTheReplacement>(kInclude, 1, true); }, true,
+     kEndedKind, "", {3, true, true, false, 0, false, false}, kHelpsListed},
+    // The new text never took the name: its file goes, another user's stays.
+    {"EndedBeforeTheContentsFilesReplacement", [] { return Hold<EndedInTheReplacement>(kContents, 2, false); }, true,
+     kEndedKind, "", kSecondHelpFailed, kHelpsListed, &AnotherUsersFileBeside, kAllDone, {kCore + "=1"},
+     kContentsAfter + kOtherLine, {"qnl9.tmp"}},
     {"EndedInAHelpEntryThenFailedBeforeSettlingIt", [] { return EndedInHelps(2, false); }, true, kEndedKind, "",
      kSecondHelpFailed, kHelpsListed, &FailedBeforeSettling, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
 };
@@ -556,6 +648,8 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEnd
                                        [](const std::string& counter) { return counter.rfind(kCore + "=", 0) == 0; });
   EXPECT_EQ(ReadBytes(kCore), coreCounted ? Sample::SampleFile("QnlCore.bpl") : "<missing>");
   EXPECT_EQ(ReadBytes(kContents), row.contentsAfter);
+  EXPECT_EQ(ReadBytes(kInclude), row.after.includeRewritten ? kIncludeAfter : Sample::SampleFile("prod.inc"));
+  EXPECT_EQ(TemporaryFilesLeft(), row.temporaryFilesLeft);
 }
 
 // Each row as Windows runs it, and quietly ("/S"): the quiet run leaves
