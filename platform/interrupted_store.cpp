@@ -77,6 +77,7 @@ std::vector<std::string> StoreTemporaryNames(const std::string& folder) {
   }
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
   std::vector<std::string> names;
+  names.reserve(found.size());
   for (auto& [written, name] : found) names.push_back(std::move(name));
   return names;
 }
