@@ -16,7 +16,7 @@ using OwnText = std::function<bool(const std::string& text)>;
 // Where the file at path is missing, looks beside it for a file of the name
 // that the store gives its temporary files ("qnl", one to four hexadecimal
 // digits, ".tmp") that is a plain file of one link, open without sharing,
-// with the security of the store's temporary files (HasPrivateFileSecurity:
+// with the security of the store's temporary files (PrivateFileSecurity::IsOn:
 // no one else could have written it), holding a text that isOwnText takes
 // and that a line list stores byte for byte (lines ending CR LF). The last
 // written such text is stored under path as a new file made here (the found file

@@ -98,45 +98,33 @@ std::vector<DWORD> SecurityOf(const SecurityCalls& calls, HANDLE file) {
   return {};
 }
 
-// The SIDs that PrivateFileSecurity gives all access: SYSTEM, the
-// Administrators and the token's user.
-class AllowedSids {
- public:
-  AllowedSids(const SecurityCalls& calls, HANDLE token)
-      : calls_(calls), user_(TokenUserOf(calls, token)), system_(NtSid(calls, 1, SECURITY_LOCAL_SYSTEM_RID)),
-        administrators_(NtSid(calls, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS)) {}
-  PSID User() const { return reinterpret_cast<const TOKEN_USER*>(user_.data())->User.Sid; }
-  bool IsOwner(PSID sid) const { return calls_.equalSid(sid, User()) || calls_.equalSid(sid, administrators_.get()); }
-  bool IsAllowed(PSID sid) const { return IsOwner(sid) || calls_.equalSid(sid, system_.get()); }
-
- private:
-  const SecurityCalls& calls_;
-  std::vector<DWORD> user_;
-  OwnedSid system_;
-  OwnedSid administrators_;
-};
+// Whether sid is one of those given.
+template <std::size_t count>
+bool IsOneOf(const SecurityCalls& calls, PSID sid, const PSID (&sids)[count]) {
+  for (const PSID known : sids)
+    if (calls.equalSid(sid, known)) return true;
+  return false;
+}
 
 // Every entry of the DACL allows, and only one of the allowed SIDs: no one
 // else was ever let write the file, nor change these rights, as long as its
 // owner is one of them too. A NULL DACL (all access to everyone) is none.
-bool OnlyAllowedIn(const SecurityCalls& calls, PACL dacl, const AllowedSids& allowed) {
+bool OnlyAllowedIn(const SecurityCalls& calls, PACL dacl, const PSID (&allowed)[3]) {
   if (!dacl) return false;
   for (DWORD i = 0; i < dacl->AceCount; ++i) {
     void* ace = nullptr;
-    if (!calls.getAce(dacl, i, &ace) || static_cast<const ACE_HEADER*>(ace)->AceType != ACCESS_ALLOWED_ACE_TYPE)
+    if (!calls.getAce(dacl, i, &ace) || static_cast<const ACE_HEADER*>(ace)->AceType != ACCESS_ALLOWED_ACE_TYPE ||
+        !IsOneOf(calls, &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, allowed))
       return false;
-    if (!allowed.IsAllowed(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart)) return false;
   }
   return true;
 }
 
 }  // namespace
 
-bool HasPrivateFileSecurity(HANDLE file) {
+bool PrivateFileSecurity::IsOn(HANDLE file) const {
   const SecurityCalls calls;
-  if (!calls.CanRead()) return false;
-  UniqueKernelObject token;
-  if (!calls.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+  if (!built_ || !calls.CanRead()) return false;
   std::vector<DWORD> descriptor = SecurityOf(calls, file);
   if (descriptor.empty()) return false;
   PSID owner = nullptr;
@@ -147,8 +135,16 @@ bool HasPrivateFileSecurity(HANDLE file) {
   if (!calls.getSecurityDescriptorOwner(descriptor.data(), &owner, &ownerDefaulted) || !owner ||
       !calls.getSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &daclDefaulted) || !present)
     return false;
-  const AllowedSids allowed(calls, token.Get());
-  return allowed.IsOwner(owner) && OnlyAllowedIn(calls, dacl, allowed);
+  // The SIDs of the DACL built: SYSTEM, the Administrators, the token's user.
+  PSID allowed[3] = {};
+  auto* const own = reinterpret_cast<PACL>(const_cast<DWORD*>(acl_.data()));
+  for (DWORD i = 0; i < 3; ++i) {
+    void* ace = nullptr;
+    if (!calls.getAce(own, i, &ace)) return false;
+    allowed[i] = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
+  }
+  const PSID owners[] = {allowed[2], allowed[1]};
+  return IsOneOf(calls, owner, owners) && OnlyAllowedIn(calls, dacl, allowed);
 }
 
 PrivateFileSecurity::PrivateFileSecurity() : built_(Build()) {
