@@ -23,14 +23,16 @@ using OwnText = std::function<bool(const std::string& text)>;
 // keeps its own name and rights and is deleted afterwards). True then; false,
 // nothing changed, where the file is present or no file beside it passes
 // (always on Windows 9x, which keeps no rights to tell them by). Raises as
-// StoreLines where the new file cannot be made or written.
+// StoreLines where the new file cannot be made or written, or Windows NT
+// cannot build the rights to compare with.
 bool TakeBackInterruptedStore(const std::string& path, const OwnText& isOwnText);
 
 // Deletes the store's temporary files beside the file at path that a run of
 // the program's own left there, ended before their new text took the name
 // (as TakeBackInterruptedStore tells them, whatever text they hold): a
 // complete run leaves none. Files of that name that anyone else could have
-// made or written, or that are open, are kept. Silent on every failure.
+// made or written, or that are open, are kept. Silent on every failure but
+// EInOutError where Windows NT cannot build the rights to compare with.
 void DeleteLeftTemporaryFiles(const std::string& path);
 
 }  // namespace platform

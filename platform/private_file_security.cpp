@@ -1,5 +1,7 @@
 #include "platform/private_file_security.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "platform/bound_function.h"
@@ -101,9 +103,7 @@ std::vector<DWORD> SecurityOf(const SecurityCalls& calls, HANDLE file) {
 // Whether sid is one of those given.
 template <std::size_t count>
 bool IsOneOf(const SecurityCalls& calls, PSID sid, const PSID (&sids)[count]) {
-  for (const PSID known : sids)
-    if (calls.equalSid(sid, known)) return true;
-  return false;
+  return std::any_of(std::begin(sids), std::end(sids), [&](const PSID known) { return calls.equalSid(sid, known); });
 }
 
 // Every entry of the DACL allows, and only one of the allowed SIDs: no one
