@@ -34,9 +34,6 @@ const std::string kProgram = Sample::Program();
 const std::string kInclude = Sample::Include();
 const std::string kContentsAfter =
     ":Base delphi5.hlp\r\n:Title Delphi 5 Help\r\n:Index Object Pascal Reference=obpascl.hlp\r\n:Include delphi5.ohc\r\n";
-const std::string kIncludeAfter =
-    "// Sub-products switched on\r\n  {$DEFINE Grid}\r\n//  {$DEFINE DataGrid}\r\n  {$DEFINE Charts}\r\n"
-    "{$I vx.inc}\r\n{$DEFINE Grid}\r\n";
 // Another product's contents line with the target of the product's first
 // help entry (in other letter case, which names it all the same).
 const std::string kOtherLine = ":Index Other Library=QSample.hlp\r\n";
@@ -256,30 +253,22 @@ struct EndedInTheReplacement {
   }
   ImportSwap bind{"kernel32.dll", "GetProcAddress", reinterpret_cast<const void*>(&BindCutReplaceFile)};
 };
-Held EndedInWinesReplacement() { return Hold<EndedInTheReplacement>(2, true); }
-
-// The store's temporary files beside the contents file and the include file.
+// The store's temporary files beside the contents file.
 const std::string kHelpFolder = kContents.substr(0, kContents.rfind('\\') + 1);
-const std::string kUnitsFolder = kInclude.substr(0, kInclude.rfind('\\') + 1);
 const std::string kLeftTemporary = kHelpFolder + "qnl1.tmp";
 std::vector<std::string> TemporaryFilesLeft() {
   std::vector<std::string> names;
-  for (const std::string& folder : {kHelpFolder, kUnitsFolder}) {
-    WIN32_FIND_DATAA found;
-    const platform::UniqueFind find(FindFirstFileA((folder + "qnl*.tmp").c_str(), &found));
-    for (BOOL more = find.IsValid(); more; more = FindNextFileA(find.Get(), &found)) names.push_back(found.cFileName);
-  }
+  WIN32_FIND_DATAA found;
+  const platform::UniqueFind find(FindFirstFileA((kHelpFolder + "qnl*.tmp").c_str(), &found));
+  for (BOOL more = find.IsValid(); more; more = FindNextFileA(find.Get(), &found)) names.push_back(found.cFileName);
   return names;
 }
-// Between the runs, the temporary file that the first left is replaced by
-// one with the same text and the folder's rights, as another user could
-// put there; its text is changed through a handle (its rights stay); it
-// becomes a second name of a file that holds the same text; a file of that
-// name that another user made is put beside the contents file.
+// Between the runs, the temporary file that the first left is made anew with
+// the folder's rights (as another user could); its text changed (its rights
+// kept); made a second name; another user's file of such a name put beside.
 void AnotherUsersTemporaryFile() {
   const std::string text = ReadBytes(kLeftTemporary);
-  DeleteFileA(kLeftTemporary.c_str());
-  WriteBytes(kLeftTemporary, text);
+  if (DeleteFileA(kLeftTemporary.c_str())) WriteBytes(kLeftTemporary, text);
 }
 void TemporaryFileChanged() {
   const platform::UniqueFile file(
@@ -370,6 +359,12 @@ const Progress kTwoFilesDone{2, false, false, false, 0, false, false};
 // the product's registration or folders, in the help entries.
 const Left kAllListed{6, 2};
 const Left kHelpsListed{0, 2};
+
+Row KeptAfterWinesReplacement(const char* name, void (*between)()) {
+  return {name, [] { return Hold<EndedInTheReplacement>(2, true); }, true, kEndedKind, "",
+          {3, true, true, true, 2, false, false}, kHelpsListed, between, kAllDone, {kCore + "=1"}, "<missing>",
+          {"qnl1.tmp"}};
+}
 
 const Row kRows[] = {
     {"LaterCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kHelpFile, REG_SZ, "ab"); }, false,
@@ -464,15 +459,9 @@ const Row kRows[] = {
     // beside it (crash_states_test.cpp: the run again goes on from it), but
     // in a file that another user could have written, or with another text,
     // or a second name: it is kept, and the file stays missing.
-    {"EndedInWinesReplacementAndAnotherUserPlantedItsText", [] { return EndedInWinesReplacement(); }, true,
-     kEndedKind, "", {3, true, true, true, 2, false, false}, kHelpsListed, &AnotherUsersTemporaryFile, kAllDone,
-     {kCore + "=1"}, "<missing>", {"qnl1.tmp"}},
-    {"EndedInWinesReplacementAndItsTextChanged", [] { return EndedInWinesReplacement(); }, true, kEndedKind,
-     "", {3, true, true, true, 2, false, false}, kHelpsListed, &TemporaryFileChanged, kAllDone, {kCore + "=1"},
-     "<missing>", {"qnl1.tmp"}},
-    {"EndedInWinesReplacementAndItsFileLinked", [] { return EndedInWinesReplacement(); }, true, kEndedKind,
-     "", {3, true, true, true, 2, false, false}, kHelpsListed, &TemporaryFileLinked, kAllDone, {kCore + "=1"},
-     "<missing>", {"qnl1.tmp"}},
+    KeptAfterWinesReplacement("EndedInWinesReplacementAndAnotherUserPlantedItsText", &AnotherUsersTemporaryFile),
+    KeptAfterWinesReplacement("EndedInWinesReplacementAndItsTextChanged", &TemporaryFileChanged),
+    KeptAfterWinesReplacement("EndedInWinesReplacementAndItsFileLinked", &TemporaryFileLinked),
     // The new text never took the name: its file goes, another user's stays.
     {"EndedBeforeTheContentsFilesReplacement", [] { return Hold<EndedInTheReplacement>(2, false); }, true,
      kEndedKind, "", kSecondHelpFailed, kHelpsListed, &AnotherUsersFileBeside, kAllDone, {kCore + "=1"},
@@ -642,7 +631,6 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEnd
                                        [](const std::string& counter) { return counter.rfind(kCore + "=", 0) == 0; });
   EXPECT_EQ(ReadBytes(kCore), coreCounted ? Sample::SampleFile("QnlCore.bpl") : "<missing>");
   EXPECT_EQ(ReadBytes(kContents), row.contentsAfter);
-  EXPECT_EQ(ReadBytes(kInclude), row.after.includeRewritten ? kIncludeAfter : Sample::SampleFile("prod.inc"));
   EXPECT_EQ(TemporaryFilesLeft(), row.temporaryFilesLeft);
 }
 
