@@ -1,5 +1,7 @@
 #include "platform/private_file_security.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "platform/bound_function.h"
@@ -29,11 +31,21 @@ struct SecurityCalls {
     Bind(initializeSecurityDescriptor, "InitializeSecurityDescriptor");
     Bind(setSecurityDescriptorDacl, "SetSecurityDescriptorDacl");
     Bind(setSecurityDescriptorControl, "SetSecurityDescriptorControl");
+    Bind(getKernelObjectSecurity, "GetKernelObjectSecurity");
+    Bind(getSecurityDescriptorOwner, "GetSecurityDescriptorOwner");
+    Bind(getSecurityDescriptorDacl, "GetSecurityDescriptorDacl");
+    Bind(getAce, "GetAce");
+    Bind(equalSid, "EqualSid");
   }
   // Every call but the protection, which Windows NT 4.0 lacks.
   bool Present() const {
     return openProcessToken && getTokenInformation && allocateAndInitializeSid && freeSid && getLengthSid &&
            initializeAcl && addAccessAllowedAce && initializeSecurityDescriptor && setSecurityDescriptorDacl;
+  }
+  // The calls that read a file's security back.
+  bool CanRead() const {
+    return Present() && getKernelObjectSecurity && getSecurityDescriptorOwner && getSecurityDescriptorDacl && getAce &&
+           equalSid;
   }
 
   decltype(&OpenProcessToken) openProcessToken;
@@ -46,6 +58,11 @@ struct SecurityCalls {
   decltype(&InitializeSecurityDescriptor) initializeSecurityDescriptor;
   decltype(&SetSecurityDescriptorDacl) setSecurityDescriptorDacl;
   decltype(&SetSecurityDescriptorControl) setSecurityDescriptorControl;
+  decltype(&GetKernelObjectSecurity) getKernelObjectSecurity;
+  decltype(&GetSecurityDescriptorOwner) getSecurityDescriptorOwner;
+  decltype(&GetSecurityDescriptorDacl) getSecurityDescriptorDacl;
+  decltype(&GetAce) getAce;
+  decltype(&EqualSid) equalSid;
 };
 
 void RaiseLastError() { RaiseInOutError(GetLastError()); }
@@ -69,7 +86,66 @@ std::vector<DWORD> TokenUserOf(const SecurityCalls& calls, HANDLE token) {
   return buffer;
 }
 
+// The owner and the DACL of the open file, self-relative in a DWORD-aligned
+// buffer; empty where they cannot be read (Windows 9x, a volume without
+// rights, a handle without READ_CONTROL).
+std::vector<DWORD> SecurityOf(const SecurityCalls& calls, HANDLE file) {
+  const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 512;  // seldom more; else once more with the size it needs
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    std::vector<DWORD> descriptor(size / sizeof(DWORD) + 1, 0);
+    if (calls.getKernelObjectSecurity(file, wanted, descriptor.data(), size, &size)) return descriptor;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+  }
+  return {};
+}
+
+// Whether sid is one of those given.
+template <std::size_t count>
+bool IsOneOf(const SecurityCalls& calls, PSID sid, const PSID (&sids)[count]) {
+  return std::any_of(std::begin(sids), std::end(sids), [&](const PSID known) { return calls.equalSid(sid, known); });
+}
+
+// Every entry of the DACL allows, and only one of the allowed SIDs: no one
+// else was ever let write the file, nor change these rights, as long as its
+// owner is one of them too. A NULL DACL (all access to everyone) is none.
+bool OnlyAllowedIn(const SecurityCalls& calls, PACL dacl, const PSID (&allowed)[3]) {
+  if (!dacl) return false;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!calls.getAce(dacl, i, &ace) || static_cast<const ACE_HEADER*>(ace)->AceType != ACCESS_ALLOWED_ACE_TYPE ||
+        !IsOneOf(calls, &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, allowed))
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool PrivateFileSecurity::IsOn(HANDLE file) const {
+  const SecurityCalls calls;
+  if (!built_ || !calls.CanRead()) return false;
+  std::vector<DWORD> descriptor = SecurityOf(calls, file);
+  if (descriptor.empty()) return false;
+  PSID owner = nullptr;
+  BOOL ownerDefaulted = FALSE;
+  PACL dacl = nullptr;
+  BOOL present = FALSE;
+  BOOL daclDefaulted = FALSE;
+  if (!calls.getSecurityDescriptorOwner(descriptor.data(), &owner, &ownerDefaulted) || !owner ||
+      !calls.getSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &daclDefaulted) || !present)
+    return false;
+  // The SIDs of the DACL built: SYSTEM, the Administrators, the token's user.
+  PSID allowed[3] = {};
+  auto* const own = reinterpret_cast<PACL>(const_cast<DWORD*>(acl_.data()));
+  for (DWORD i = 0; i < 3; ++i) {
+    void* ace = nullptr;
+    if (!calls.getAce(own, i, &ace)) return false;
+    allowed[i] = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
+  }
+  const PSID owners[] = {allowed[2], allowed[1]};
+  return IsOneOf(calls, owner, owners) && OnlyAllowedIn(calls, dacl, allowed);
+}
 
 PrivateFileSecurity::PrivateFileSecurity() : built_(Build()) {
   attributes_.nLength = sizeof attributes_;

@@ -25,6 +25,19 @@ class PrivateFileSecurity {
   // nullptr where there is none (Windows 9x).
   SECURITY_ATTRIBUTES* Attributes() { return built_ ? &attributes_ : nullptr; }
 
+  // Whether the security of the open file (read through that handle, which
+  // needs READ_CONTROL) shows that no one but SYSTEM, the Administrators and
+  // the account that runs the program could have written it: its owner is
+  // that account or the Administrators, and every entry of its DACL allows
+  // one of the three. So is a file made with this security; the protection
+  // that Windows 2000 on marks it with is not asked for, as NT 4.0 knows none
+  // and Wine keeps none (it gives rights from the Unix mode: a file of mode
+  // 0600 shows SYSTEM and the account only, one of 0644 Everyone as well),
+  // and whoever could change the rest could set it too. False where there is
+  // no descriptor (Windows 9x) or the file's security cannot be read (a
+  // volume that keeps no rights).
+  bool IsOn(HANDLE file) const;
+
  private:
   bool Build();
 

@@ -12,7 +12,10 @@ namespace registration {
 std::string ProductIncludePath(const std::string& folder);
 
 // Rewrites the include file below folder to match the product's remaining
-// sub-products. Nothing happens for an empty folder or a missing file. Raises
+// sub-products. Nothing happens for an empty folder or a missing file, unless
+// a run ended while it stored the file left the text it was storing beside
+// it (platform/interrupted_store.h): that text is the file again. The
+// store's temporary files that runs left beside it go. Raises
 // the line list's file errors when the file cannot be loaded or stored; the
 // file then keeps its bytes.
 void UpdateProductInclude(const std::string& product, const std::string& folder);

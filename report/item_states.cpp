@@ -67,8 +67,9 @@ bool ReadEditedFileAlone(const std::string& path, std::string& bytes, std::strin
 // name that the uninstaller's stores give their temporary files: a run
 // stopped while it stored leaves one, with the new text, or on Windows 9x,
 // stopped between its two renames, with the old text while the file itself
-// is missing. The run does not take them back (it cannot tell them from
-// files that someone else put there since); a person can.
+// is missing. A run takes back or deletes those that its own stores left
+// (platform/interrupted_store.h); the others it cannot tell from files that
+// someone else put there since, nor any on Windows 9x; a person can.
 std::string LeftTemporaryFiles(const std::string& path) {
   const std::string folder = platform::FolderOfPath(path, &platform::IsAnsiLeadByte);
   const std::string pattern = (folder.empty() ? std::string() : folder + "\\") + "qnl*.tmp";

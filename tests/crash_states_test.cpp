@@ -1,6 +1,7 @@
 // Every state that a stop of one run can leave, run again to its end: the
 // run's registry writes, deletes and flushes and its file renames, deletes
-// and flushes are recorded with the state before each; for each cut point,
+// and flushes are recorded with the state before each (and inside Wine's
+// ReplaceFileA, between the target's delete and the rename); for each cut point,
 // each hive and the files keep what they held there or only what they held
 // at their last flush before it (a kill keeps all; a power loss may lose what
 // each had not flushed). The run again must release no counter twice,
@@ -16,6 +17,8 @@
 #include <set>
 #include <tuple>
 
+#include "platform/private_file_security.h"
+#include "platform/unique_handle.h"
 #include "tests/support/import_swap.h"
 #include "tests/support/in_process_run.h"
 #include "tests/support/product_keys.h"
@@ -80,8 +83,21 @@ std::optional<Tree> TreeAt(HKEY root, const std::string& path) {
 // Files that a row lists in FILES beyond the sample's own.
 std::vector<std::string> g_moreFiles;
 
+// The temporary files of the stores beside the include file and the contents file.
+std::vector<std::string> TemporaryFiles() {
+  std::vector<std::string> files;
+  for (const std::string& file : {Sample::Include(), std::string(Sample::kContents)}) {
+    const std::string folder = file.substr(0, file.rfind('\\') + 1);
+    WIN32_FIND_DATAA found;
+    const platform::UniqueFind find(FindFirstFileA((folder + "qnl*.tmp").c_str(), &found));
+    for (BOOL more = find.IsValid(); more; more = FindNextFileA(find.Get(), &found)) files.push_back(folder + found.cFileName);
+  }
+  return files;
+}
+
 World Take() {
   World world{TreeAt(HKEY_CURRENT_USER, kUserData), TreeAt(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName)), {}};
+  for (const std::string& file : TemporaryFiles()) world.files[file] = ReadBytes(file);
   for (const std::string& file : Sample::Files()) world.files[file] = ReadBytes(file);
   for (const std::string& file : g_moreFiles) world.files[file] = ReadBytes(file);
   for (const std::string& file : {Sample::Include(), std::string(Sample::kContents)}) world.files[file] = ReadBytes(file);
@@ -95,6 +111,7 @@ void Put(const World& world) {
   };
   put(HKEY_CURRENT_USER, kUserData, world.user);
   put(HKEY_LOCAL_MACHINE, UninstallKeyPath(Sample::kKeyName), world.machine);
+  for (const std::string& file : TemporaryFiles()) DeleteFileA(file.c_str());
   for (const auto& [file, bytes] : world.files) {
     if (bytes == "<missing>") {
       DeleteFileA(file.c_str());
@@ -102,6 +119,11 @@ void Put(const World& world) {
     }
     for (std::size_t slash = file.find('\\', 3); slash != std::string::npos; slash = file.find('\\', slash + 1))
       CreateDirectoryA(file.substr(0, slash).c_str(), nullptr);
+    if (file.find("\\qnl") != std::string::npos) {
+      // A store's temporary file, with the rights that the store makes it with.
+      platform::PrivateFileSecurity security;
+      CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, security.Attributes(), CREATE_NEW, 0, nullptr));
+    }
     WriteBytes(file, bytes);
   }
 }
@@ -120,6 +142,10 @@ decltype(&GetProcAddress) g_realGetProcAddress = nullptr;
 FARPROC g_replaceFile = nullptr, g_moveFileEx = nullptr;
 BOOL WINAPI NotedReplaceFile(LPCSTR a, LPCSTR b, LPCSTR c, DWORD d, LPVOID e, LPVOID f) {
   Note(Op::Change);
+  // Inside Wine's ReplaceFileA: the target deleted, the new file not yet renamed.
+  g_recording->before.push_back(g_recording->before.back());
+  g_recording->before.back().files[a] = "<missing>";
+  g_recording->ops.push_back(Op::Change);
   return reinterpret_cast<decltype(&NotedReplaceFile)>(reinterpret_cast<void*>(g_replaceFile))(a, b, c, d, e, f);
 }
 BOOL WINAPI NotedMoveFileEx(LPCSTR from, LPCSTR to, DWORD flags) {

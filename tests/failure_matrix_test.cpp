@@ -226,6 +226,63 @@ struct ContentsRightsRefused {
       [](LPCSTR name, auto...) { g_rightsRefused = g_rightsRefused || name == kContents; }};
 };
 
+// The run ended from outside in the nth store of the contents file, just
+// before ReplaceFileA (the new text left beside the file), or inside it where
+// Wine's has deleted the file and not yet renamed the new one; another
+// product's line with the first help entry's target added first.
+decltype(&ReplaceFileA) g_realReplaceFile = nullptr;
+struct { int nth; bool targetDeleted; } g_cut;
+BOOL WINAPI CutReplaceFile(LPCSTR target, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID x, LPVOID y) {
+  if (target == kContents && --g_cut.nth == 0) {
+    if (g_cut.targetDeleted) DeleteFileA(target);
+    ExitThread(kEnded);
+  }
+  return g_realReplaceFile(target, replacement, backup, flags, x, y);
+}
+FARPROC WINAPI BindCutReplaceFile(HMODULE module, LPCSTR name) {
+  FARPROC found = g_realGetProcAddress(module, name);
+  if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) == 0 || !found || std::strcmp(name, "ReplaceFileA") != 0) return found;
+  g_realReplaceFile = reinterpret_cast<decltype(&ReplaceFileA)>(reinterpret_cast<void*>(found));
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&CutReplaceFile));
+}
+struct EndedInTheReplacement {
+  EndedInTheReplacement(int nth, bool targetDeleted) {
+    WriteBytes(kContents, ReadBytes(kContents) + kOtherLine);
+    g_realGetProcAddress = reinterpret_cast<decltype(&GetProcAddress)>(bind.Original());
+    g_cut = {nth, targetDeleted};
+  }
+  ImportSwap bind{"kernel32.dll", "GetProcAddress", reinterpret_cast<const void*>(&BindCutReplaceFile)};
+};
+// The store's temporary files beside the contents file.
+const std::string kHelpFolder = kContents.substr(0, kContents.rfind('\\') + 1);
+const std::string kLeftTemporary = kHelpFolder + "qnl1.tmp";
+std::vector<std::string> TemporaryFilesLeft() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const platform::UniqueFind find(FindFirstFileA((kHelpFolder + "qnl*.tmp").c_str(), &found));
+  for (BOOL more = find.IsValid(); more; more = FindNextFileA(find.Get(), &found)) names.push_back(found.cFileName);
+  return names;
+}
+// Between the runs, the temporary file that the first left is made anew with
+// the folder's rights (as another user could); its text changed (its rights
+// kept); made a second name; another user's file of such a name put beside.
+void AnotherUsersTemporaryFile() {
+  const std::string text = ReadBytes(kLeftTemporary);
+  if (DeleteFileA(kLeftTemporary.c_str())) WriteBytes(kLeftTemporary, text);
+}
+void TemporaryFileChanged() {
+  const platform::UniqueFile file(
+      CreateFileA(kLeftTemporary.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr));
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file.Get(), ":Base other.hlp\r\n", 17, &written, nullptr));
+}
+void TemporaryFileLinked() {
+  const std::string elsewhere = kHelpFolder + "elsewhere.cnt";
+  EXPECT_TRUE(MoveFileA(kLeftTemporary.c_str(), elsewhere.c_str()));
+  EXPECT_TRUE(CreateHardLinkA(kLeftTemporary.c_str(), elsewhere.c_str(), nullptr));
+}
+void AnotherUsersFileBeside() { WriteBytes(kHelpFolder + "qnl9.tmp", "x"); }
+
 // Between the runs, another product is installed: it lays out Grid.dcu, which
 // the first run removed, with a counter of its own, counts QnlCore.bpl once
 // more, adds a contents line with the target of the first help entry and
@@ -287,6 +344,7 @@ struct Row {  // NOLINT(clang-analyzer-optin.performance.Padding): its fields as
   Progress after = kAllDone;
   std::vector<std::string> countersAfter = {kCore + "=1"};
   std::string contentsAfter = kContentsAfter;
+  std::vector<std::string> temporaryFilesLeft = {};
 };
 
 const Progress kFilesFailed{1, false, false, false, 0, false, false};
@@ -301,6 +359,12 @@ const Progress kTwoFilesDone{2, false, false, false, 0, false, false};
 // the product's registration or folders, in the help entries.
 const Left kAllListed{6, 2};
 const Left kHelpsListed{0, 2};
+
+Row KeptAfterWinesReplacement(const char* name, void (*between)()) {
+  return {name, [] { return Hold<EndedInTheReplacement>(2, true); }, true, kEndedKind, "",
+          {3, true, true, true, 2, false, false}, kHelpsListed, between, kAllDone, {kCore + "=1"}, "<missing>",
+          {"qnl1.tmp"}};
+}
 
 const Row kRows[] = {
     {"LaterCounterNotANumber", [] { return Data(HKEY_CURRENT_USER, kCountersKey, kHelpFile, REG_SZ, "ab"); }, false,
@@ -391,6 +455,17 @@ const Row kRows[] = {
      kEndedKind, "", kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
     {"EndedInTheSecondHelpEntry", [] { return EndedInHelps(2, true); }, true, kEndedKind, "",
      kSecondHelpFailed, kHelpsListed, nullptr, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
+    // Ended inside Wine's ReplaceFileA, the file missing and its new text
+    // beside it (crash_states_test.cpp: the run again goes on from it), but
+    // in a file that another user could have written, or with another text,
+    // or a second name: it is kept, and the file stays missing.
+    KeptAfterWinesReplacement("EndedInWinesReplacementAndAnotherUserPlantedItsText", &AnotherUsersTemporaryFile),
+    KeptAfterWinesReplacement("EndedInWinesReplacementAndItsTextChanged", &TemporaryFileChanged),
+    KeptAfterWinesReplacement("EndedInWinesReplacementAndItsFileLinked", &TemporaryFileLinked),
+    // The new text never took the name: its file goes, another user's stays.
+    {"EndedBeforeTheContentsFilesReplacement", [] { return Hold<EndedInTheReplacement>(2, false); }, true,
+     kEndedKind, "", kSecondHelpFailed, kHelpsListed, &AnotherUsersFileBeside, kAllDone, {kCore + "=1"},
+     kContentsAfter + kOtherLine, {"qnl9.tmp"}},
     {"EndedInAHelpEntryThenFailedBeforeSettlingIt", [] { return EndedInHelps(2, false); }, true, kEndedKind, "",
      kSecondHelpFailed, kHelpsListed, &FailedBeforeSettling, kAllDone, {kCore + "=1"}, kContentsAfter + kOtherLine},
 };
@@ -556,6 +631,7 @@ TEST_P(FailureMatrix, ShowsOneBoxExitsWith1LeavesExactlyWhatIsDoneAndRunAgainEnd
                                        [](const std::string& counter) { return counter.rfind(kCore + "=", 0) == 0; });
   EXPECT_EQ(ReadBytes(kCore), coreCounted ? Sample::SampleFile("QnlCore.bpl") : "<missing>");
   EXPECT_EQ(ReadBytes(kContents), row.contentsAfter);
+  EXPECT_EQ(TemporaryFilesLeft(), row.temporaryFilesLeft);
 }
 
 // Each row as Windows runs it, and quietly ("/S"): the quiet run leaves

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "environments/help_contents.h"
+#include "platform/interrupted_store.h"
 #include "uninstall/claim_verdicts.h"
 
 namespace uninstall {
@@ -26,6 +27,14 @@ std::vector<EntryState> ClaimHelps(const platform::LineList& entries, int start,
     texts.push_back(line >= 0 ? TextStateOf(after) : texts.back());
   }
   return texts;
+}
+
+bool TakeBackClaimedText(const std::string& contents, const std::vector<EntryState>& texts) {
+  if (texts.empty()) return false;
+  return platform::TakeBackInterruptedStore(contents, [&texts](const std::string& text) {
+    const DoneCount count = CountIn(text.data(), text.size(), 0);
+    return std::find(texts.begin(), texts.end(), EntryState{count.length, count.hash}) != texts.end();
+  });
 }
 
 void SettleEarlierHelps(const platform::LineList& entries, const std::string& contents, platform::LineList& lines,

@@ -21,6 +21,16 @@ EntryState TextStateOf(const platform::LineList& lines);
 std::vector<EntryState> ClaimHelps(const platform::LineList& entries, int start, const std::string& contents,
                                    platform::LineList& lines);
 
+// The contents file missing after a run that claimed texts and was ended
+// while it stored one (platform/interrupted_store.h): the text of the
+// store's own temporary file beside it, where it is one of those texts, is
+// the contents file again, so that SettleEarlierHelps goes on from it. Any
+// of the texts will do: each is the one before plus an entry, all worked
+// out from the same file, and the entries after it lead to the same end.
+// False, nothing changed, where nothing was claimed or no file passes.
+// Raises as platform::TakeBackInterruptedStore.
+bool TakeBackClaimedText(const std::string& contents, const std::vector<EntryState>& texts);
+
 // Settles the stretch that an earlier run claimed and was stopped in: the
 // entries are done as far as the text that the file shows now; where it
 // shows none of the claim's texts (another installation changed the file

@@ -3,6 +3,7 @@
 #include "environments/environment_table.h"
 #include "environments/help_contents.h"
 #include "environments/help_folders.h"
+#include "platform/interrupted_store.h"
 #include "platform/line_list.h"
 #include "setup/path_helpers.h"
 #include "setup/uninstall_record.h"
@@ -20,11 +21,13 @@ void RemoveInstalledHelps() {
   const int environment =
       environments::EnvironmentIndex(setup::ReadUninstallValue(UninstallKeyName(), "DELPHIVER"));
   const std::string contents = environments::EnvironmentContentsFile(environment);
-  if (!setup::FileIsPresent(contents)) return LogHelpsKept(contents);
   // INSTALLEDHELPS holds what is left to do: an entry whose line a run
   // removed would take the next line of that target with it, another
   // product's.
   ListToDo toDo(UninstallKeyName(), "INSTALLEDHELPS", text, entries.LineCount(), nullptr);
+  if (!setup::FileIsPresent(contents) && !TakeBackClaimedText(contents, toDo.Claimed()))
+    return LogHelpsKept(contents);
+  platform::DeleteLeftTemporaryFiles(contents);
   // Each entry loads the file anew into this list (the claim's load serves
   // the stretch's first); only its memory is carried from entry to entry.
   platform::LineList lines;
