@@ -189,6 +189,10 @@ rows=(
   "installer rewriting a record|0|Result: *|Running: \"C:\\Q\\u.exe\" Installed||--install|$work/installs.exe|--machine|$work/machine"
   "installer of the other architecture|2|scripts/run: */other-arch.exe is a *-bit program*|scripts/run||--install|$work/other-arch.exe"
 )
+# The rows whose prefixes later steps use; the prefix of every other row
+# goes once the row has passed (one is over a gigabyte where the DLLs of both
+# architectures are in it), and the whole work folder once every row has.
+reused=" outside failure-box installer-rewriting-a-record "
 for row in "${rows[@]}"; do
   IFS='|' read -r -a fields <<<"$row"
   name=${fields[0]} via=${fields[4]}
@@ -210,6 +214,8 @@ for row in "${rows[@]}"; do
     echo "FAILED: $name: exit code $code (expected ${fields[1]}); the output:"
     echo "$output"
     failed=1
+  elif [[ $reused != *" ${name// /-} "* ]]; then
+    rm -rf "$work/${name// /-}.run/prefix"
   fi
 done
 # A run on a prefix of the caller's: refused, changing nothing, where an
@@ -284,4 +290,5 @@ for prefix in "$here/build/run/template-$arch" "$here/build/wineprefix-$arch" "$
     failed=1
   done < <(find "$prefix/drive_c" -type l -print0)
 done
+[ "$failed" = 1 ] || rm -rf "$work"
 exit $failed
