@@ -13,6 +13,7 @@
 #include "tests/support/scratch.h"
 #include "ui/res_dialog.h"
 #include "ui/resource_ids.h"
+#include "uninstall/file_claims.h"
 #include "uninstall/remove_installed_files.h"
 #include "uninstall/uninstall_run.h"
 
@@ -174,5 +175,26 @@ TEST(RemovingFiles, AHandlerFailureIsRaisedAtTheNextStepWhateverCallRanIt) {
     EXPECT_TRUE(ui::LiveDialogs().empty());
     EXPECT_EQ(FindWindowA("#32770", "Removing files"), nullptr);
     EXPECT_NO_THROW(ui::RaisePendingDialogFailure());  // nothing stays pending
+  }
+}
+
+// A claimed stretch ends before the first name that an earlier one of it
+// equals, case ignored, wherever that one lies in the stretch's order.
+TEST(RemovingFiles, AClaimedStretchEndsBeforeANameThatItHoldsAlready) {
+  std::string distinct;
+  for (int i = 0; i < 70; ++i) distinct += "C:\\Q\\f" + std::to_string(100 + i) + ".dcu\r\n";
+  const struct {
+    const char* lines;
+    int start;
+    std::size_t claimed;
+  } rows[] = {
+      {"a\r\nb\r\nA", 0, 2},          {"ab\r\na\r\nb\r\nAB", 0, 3}, {"x\r\ny\r\nz\r\nw\r\nY\r\nv", 0, 4},
+      {"a\r\naa\r\naaa\r\nAA", 0, 3}, {"a\r\na\r\nb\r\nA", 2, 2},     {distinct.c_str(), 0, 64},
+      {"m\r\nc\r\nt\r\na\r\nC", 0, 4}, {"\r\n\r\nb", 0, 1},
+  };
+  for (const auto& row : rows) {
+    platform::LineList files;
+    files.AssignText(row.lines);
+    EXPECT_EQ(uninstall::ClaimFiles(files, row.start).size(), row.claimed) << row.lines << " from " << row.start;
   }
 }

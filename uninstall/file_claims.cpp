@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
+#include "platform/line_list.h"
 #include "platform/registry_session.h"
 #include "registration/shared_files.h"
 #include "uninstall/claim_verdicts.h"
@@ -24,6 +27,38 @@ EntryState EntryStateOf(const registration::CounterState& state) {
   return {kNoCounter, 0};
 }
 
+// The names of a stretch so far, ordered by length and then as the locale
+// compares them (names of other lengths differ for the counters' key too),
+// so that a name is told from all of them in as many comparisons as halve
+// the stretch, not one for each (every pair of a stretch of 64 names of one
+// length is 2,016 comparisons of the locale's, a tenth of the file phase).
+// The order is the one that sorting the line lists relies on too.
+class NameOrder {
+ public:
+  NameOrder() { names_.reserve(kClaimStretch); }
+
+  // Adds a name that none of them equals; false, and nothing added, where one does.
+  bool Insert(std::string_view name) {
+    std::size_t low = 0, high = names_.size();
+    while (low < high) {
+      const std::size_t middle = low + (high - low) / 2;
+      const int order = Compare(name, names_[middle]);
+      if (order == 0) return false;
+      if (order < 0) high = middle;
+      else low = middle + 1;
+    }
+    names_.insert(names_.begin() + static_cast<std::ptrdiff_t>(low), name);
+    return true;
+  }
+
+ private:
+  static int Compare(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return platform::CaselessCompareLocale(a, b);
+  }
+  std::vector<std::string_view> names_;
+};
+
 }  // namespace
 
 EntryState CounterStateOf(const std::string& path) { return EntryStateOf(registration::SharedFileState(path)); }
@@ -34,13 +69,9 @@ std::vector<EntryState> ClaimFiles(const platform::LineList& files, int start) {
   platform::RegistrySession registry;
   const bool open = registry.OpenPath(registration::kInstalledFilesKey);
   const int end = std::min(files.LineCount(), start + kClaimStretch);
+  NameOrder claimed;
   for (int i = start; i < end; ++i) {
-    // Names of other lengths differ for the counters' key too; the locale's
-    // comparison, of a stretch's every pair, only where the lengths match.
-    for (int j = start; j < i; ++j)
-      if (files.LineAt(i).size() == files.LineAt(j).size() &&
-          platform::CaselessCompareLocale(files.LineAt(i), files.LineAt(j)) == 0)
-        return states;
+    if (!claimed.Insert(files.LineAt(i))) return states;
     states.push_back(open ? EntryStateOf(registration::SharedFileStateIn(registry, std::string(files.LineAt(i))))
                           : EntryState{kNoCounter, 0});
   }
