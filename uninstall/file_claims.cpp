@@ -39,7 +39,8 @@ class NameOrder {
 
   // Adds a name that none of them equals; false, and nothing added, where one does.
   bool Insert(std::string_view name) {
-    std::size_t low = 0, high = names_.size();
+    std::size_t low = 0;
+    std::size_t high = names_.size();
     while (low < high) {
       const std::size_t middle = low + (high - low) / 2;
       const int order = Compare(name, names_[middle]);
