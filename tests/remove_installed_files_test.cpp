@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <memory>
-#include <utility>
 
 #include "platform/errors.h"
 #include "tests/support/import_swap.h"
@@ -179,8 +178,7 @@ TEST(RemovingFiles, AHandlerFailureIsRaisedAtTheNextStepWhateverCallRanIt) {
   }
 }
 
-// A claimed stretch ends before the first name that an earlier one of it
-// equals, case ignored, wherever that one lies in their order; at most 64.
+// A claimed stretch (64 at most) ends before a name it holds, case ignored, wherever in its order.
 TEST(RemovingFiles, AClaimedStretchEndsBeforeANameThatItHoldsAlready) {
   std::string many;
   for (int i = 0; i < 70; ++i) many += "f" + std::to_string(100 + i) + "\r\n";
